@@ -1,0 +1,97 @@
+#pragma once
+
+#include "ui_form1.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+
+class QMenu;
+
+// The main window: the tabs, the list grid Grid1, the coming-birthday grid Grid2, the
+// countdown of the periodic check, the menus, the toolbar, the search box and the tray.
+class Form1 : public QMainWindow, public Ui::Form1 {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    // Start-up and shut-down.
+    void Form_Load();
+    void UpdateCountLabels();
+
+    // The list and its file.
+    void LoadBirthdayList();
+    bool SaveBirthdayList();
+    static bool IsFilePath(const QString& path);
+
+    // The countdown of the periodic check.
+    void StartCheckTimer();
+    void Timer1_Timer();
+    void Check_Pruefung_Click();
+    void ApplyContinuousCheck();
+
+    // The birthday check and the coming-birthday list.
+    void RunBirthdayCheck();
+    void ueberpr_Click();
+    void LoadUpcomingList();
+
+    // Menus.
+    void offen1_Click();
+    void spunter_Click();
+    void import_free_Click();
+    void expoexcel_Click();
+    void datensich_Click();
+    void onlup_Click();
+    void exi_Click();
+    void einst_Click();
+    void standtext_Click();
+    void log_Click();
+    void hel_Click();
+    void supportforum_Click();
+    void cop_Click();
+
+    // Search box.
+    void sevText2_Change();
+    void sevText2_ButtonClick();
+    void sevText2_GotFocus();
+    void sevText2_LostFocus();
+
+    // Toolbar and list events.
+    void Coolbar1_ButtonClick(const QString& key);
+    void Coolbar1_ButtonMenuClick(int index, const QString& key);
+    void Grid1_DblClick();
+    void Grid1_RowChange(int row);
+    void PrintBirthdayList();
+
+    // The version check at start-up.
+    void CheckForUpdate();
+
+    // Tray.
+    void Form_Resize();
+    void sevTray1_DblClick();
+    void sevTray1_MouseUp(int button);
+    void sevTray1_MenuClick(int index, const QString& key);
+
+    QTimer* Timer1;
+    std::array<QLabel*, 3> Label4{};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildTray();
+    void PrepareListGrid();
+    void ScanBirthdays();
+    void WarnInTray(const QString& name);
+    void RestartCheckTimer();
+    void SwitchCountdown(bool restartOnly);
+    void SetWindowShown(bool shown);
+    void FillUpcomingGrid();
+    QString LastCheckText() const;
+
+    bool checkRunning_ = false;
+    QString balloonText_;
+};

@@ -1,0 +1,174 @@
+// The birthday check: reminders for today, the tray warning, the coming-birthday list.
+#include "app/form1.h"
+
+#include "app/reminders.h"
+#include "common/dates.h"
+#include "common/globale_variablen.h"
+#include "common/mousepointer.h"
+#include "common/runtimeerror.h"
+#include "common/textfile.h"
+#include "common/version.h"
+#include "platform/clock.h"
+#include "platform/programfolder.h"
+#include "platform/prompt.h"
+#include "platform/tray.h"
+#include "settings/settingsfile.h"
+
+#include <QFile>
+
+namespace {
+
+enum ListField {
+    FirstName = 1,
+    LastName,
+    Birthday,
+    SendAutomatically,
+    UseStandardText,
+    GreetingHtml,
+    Street,
+    Zip,
+    Town,
+    Email
+};
+
+QString upcomingFilePath() { return DataFile("demnaechst.dat"); }
+
+QStringList readUpcomingFile()
+{
+    const auto text = ReadTextFile(upcomingFilePath());
+    if (!text)
+        throw RuntimeError::fileNotFound();
+    return SplitLinesAtCr(*text);
+}
+
+// Runs never overlap: a check asked for while one waits for a reminder window is dropped.
+class RunGuard {
+public:
+    explicit RunGuard(bool& running) : running_(running) { running_ = true; }
+    ~RunGuard() { running_ = false; }
+
+private:
+    bool& running_;
+};
+
+} // namespace
+
+void Form1::ueberpr_Click()
+{
+    if (checkRunning_)
+        return;
+    if (IsFilePath(upcomingFilePath()))
+        QFile::remove(upcomingFilePath());
+    TruncateFile(upcomingFilePath());
+    RunBirthdayCheck();
+}
+
+void Form1::RunBirthdayCheck()
+{
+    if (checkRunning_)
+        return;
+    RunGuard guard(checkRunning_);
+    try {
+        if (IsFilePath(upcomingFilePath()))
+            QFile::remove(upcomingFilePath());
+        if (!TruncateFile(upcomingFilePath()))
+            throw RuntimeError::pathNotFound();
+        ScanBirthdays();
+        if (Grid2->RowCount() > 0 && Grid2->CurrentRow() < 1)
+            Grid2->SetCurrentRow(1);
+        for (int n = Grid2->RowCount(); n > 0; --n)
+            Grid2->RemoveCurrentRow();
+        ShowBusyPointer();
+        Grid2->FillSwitch(true);
+        Grid2->ApplyDisplaySettings();
+        FillUpcomingGrid();
+        Grid2->Sort(2, 1);
+        ShowNormalPointer();
+        Label5->setText(LastCheckText());
+    } catch (const RuntimeError& error) {
+        Grid2->FillSwitch(false);
+        ShowNormalPointer();
+        MsgBox("Fehler: " + QString::number(error.number()) + " " + error.description());
+    }
+}
+
+void Form1::FillUpcomingGrid()
+{
+    for (const QString& line : readUpcomingFile())
+        Grid2->AddRow(QString(line).replace(';', '\t'));
+    Grid2->FillSwitch(false);
+    Grid2->Refresh();
+    Grid2->SetCurrentRow(1);
+    Grid2->Refresh();
+}
+
+void Form1::ScanBirthdays()
+{
+    using namespace Globale_Variablen;
+    balloonText_.clear();
+    const QDate today = Today();
+    const int count = Grid1->RowCount();
+    for (int i = 1; i <= count; ++i) {
+        const QString birthDate = Grid1->Cell(i, Birthday);
+        // A row without a readable birth date has no birthday to remind of; the walk goes on.
+        const auto birthday = BirthdayInYear(birthDate, today.year());
+        if (!birthday)
+            continue;
+        const qint64 days = today.daysTo(*birthday);
+        if (days == Settings::ReadWholeNumber(Settings::LeadTimeDays))
+            WarnInTray(Grid1->Cell(i, FirstName) + " " + Grid1->Cell(i, LastName));
+        if (days == 0) {
+            PersonFirstName = Grid1->Cell(i, FirstName);
+            PersonLastName = Grid1->Cell(i, LastName);
+            PersonBirthday = birthDate;
+            PersonEmail = Grid1->Cell(i, Email);
+            PersonStreet = Grid1->Cell(i, Street);
+            PersonZip = Grid1->Cell(i, Zip);
+            PersonTown = Grid1->Cell(i, Town);
+            PersonGreetingHtml = Grid1->Cell(i, GreetingHtml);
+            if (!ToTruthValue(Grid1->Cell(i, SendAutomatically))) {
+                ShowReminderWindow(ReminderWindow::Manual);
+            } else {
+                PersonUseStandardText = ToWholeNumber(Grid1->Cell(i, UseStandardText));
+                ShowReminderWindow(ReminderWindow::Automatic);
+            }
+        } else if (days > 0) {
+            const int age = today.year() - ParseGermanDate(birthDate)->year();
+            const QString entry = Grid1->Cell(i, FirstName) + " " + Grid1->Cell(i, LastName) + "   (wird " +
+                                  QString::number(age) + ");" + QString::number(days);
+            if (!AppendLine(upcomingFilePath(), entry))
+                throw RuntimeError::pathFileAccess();
+        }
+    }
+    Label5->setText(LastCheckText());
+}
+
+void Form1::WarnInTray(const QString& name)
+{
+    balloonText_ += name + "\r\n";
+    Tray& tray = TraySeam::get();
+    tray.setIcon(windowIcon());
+    tray.setToolTip(ProductWithVersion());
+    tray.addIcon();
+    tray.showBalloon("In " + Settings::Read(Settings::LeadTimeDays) + " Tage(n) hat folgende Person Tovalinero:",
+                     balloonText_, 1);
+}
+
+void Form1::LoadUpcomingList()
+{
+    ShowBusyPointer();
+    Grid2->FillSwitch(true);
+    Grid2->ApplyDisplaySettings();
+    Grid2->AddColumn("wer", "Name", 4450, 0);
+    Grid2->AddColumn("in", "verbleibende Tage", 1715, 2);
+    Grid2->Column(2).sortType = 1;
+    FillUpcomingGrid();
+    ShowNormalPointer();
+}
+
+QString Form1::LastCheckText() const
+{
+    const QDateTime now = Now();
+    return "Letzte Überprüfung der Tovalineroe am " + FormatGermanDate(now.date()) + " um " +
+           now.toString(QStringLiteral("HH:mm:ss")) + " Uhr";
+}

@@ -1,0 +1,101 @@
+// The list: Grid1 in memory, daten/tovalinero.dat on disk.
+#include "app/form1.h"
+
+#include "common/dates.h"
+#include "common/mousepointer.h"
+#include "common/runtimeerror.h"
+#include "common/textfile.h"
+#include "platform/programfolder.h"
+#include "platform/prompt.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+struct ListColumn {
+    const char* key;
+    const char* caption;
+    int widthTwips;
+    int alignment;
+};
+
+constexpr ListColumn ListColumns[] = {
+    {"tov_vorname", "Vorname", 2000, 0},
+    {"tov_nachname", "Nachname", 3000, 0},
+    {"tov_tovalinero", "Tovalinero", 1150, 2},
+    {"tov_erinnern", "Erinnern", 1715, 2},
+};
+
+QString listFilePath() { return DataFile("tovalinero.dat"); }
+
+QByteArray readListFile(const QString& path)
+{
+    if (!QFileInfo(path).dir().exists())
+        throw RuntimeError::pathNotFound();
+    if (!QFileInfo::exists(path))
+        throw RuntimeError::fileNotFound();
+    const auto bytes = ReadFileBytes(path);
+    if (!bytes)
+        throw RuntimeError::pathFileAccess();
+    return *bytes;
+}
+
+} // namespace
+
+void Form1::PrepareListGrid()
+{
+    Grid1->FillSwitch(true);
+    Grid1->ApplyDisplaySettings();
+    for (const ListColumn& column : ListColumns)
+        Grid1->AddColumn(column.key, QString::fromUtf8(column.caption), column.widthTwips, column.alignment);
+    Grid1->Column("tov_tovalinero") = GridColumnSettings{2, 2, 2};
+}
+
+void Form1::LoadBirthdayList()
+{
+    ShowBusyPointer();
+    PrepareListGrid();
+    try {
+        const QStringList lines = SplitLinesAtCr(DecodeCp1252(readListFile(listFilePath())));
+        const int dateColumn = Grid1->ColumnIndex("tov_tovalinero");
+        for (const QString& line : lines) {
+            const int row = Grid1->AddRow(QString(line).replace('~', '\t'));
+            Grid1->SetCell(row, dateColumn, NormalizeBirthday(Grid1->Cell(row, dateColumn)));
+        }
+    } catch (...) {
+        // The grid keeps what was loaded so far; the start-up reports the error.
+        Grid1->FillSwitch(false);
+        throw;
+    }
+    Grid1->FillSwitch(false);
+    Grid1->Refresh();
+    Grid1->NotifyRowsAdded();
+    Grid1->SetCurrentRow(1);
+    Grid1->Refresh();
+    QDir(ProgramFolder()).mkdir("report");
+    ShowNormalPointer();
+}
+
+bool Form1::SaveBirthdayList()
+{
+    ShowBusyPointer();
+    QByteArray bytes;
+    const int count = Grid1->RowCount();
+    for (int i = 1; i <= count; ++i)
+        bytes += EncodeCp1252(Grid1->RowText(i).replace('\t', '~')) + "\r\n";
+    QString error;
+    const bool saved = WriteFileAtomic(listFilePath(), bytes, &error);
+    ShowNormalPointer();
+    Grid1->Refresh();
+    if (!saved)
+        MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gespeichert werden:\n%1\n\n%2")
+                   .arg(QDir::toNativeSeparators(listFilePath()), error),
+               MsgButtons::Ok, MsgIcon::Critical);
+    return saved;
+}
+
+bool Form1::IsFilePath(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <typeindex>
+
+// The window registry: every window exists at most once. A window is created on first use and
+// deleted on unload, so the next use starts with a fresh load.
+class FormRegistry {
+public:
+    static QWidget* find(std::type_index type);
+    static void add(std::type_index type, QWidget* window);
+    static void unload(QWidget* window);
+    static void unloadAll();
+    // What ends the program once every window is unloaded (the application's quit by default).
+    static void setProgramEndHandler(std::function<void()> handler);
+    static int loadedCount();
+};
+
+namespace Forms {
+
+template <typename T>
+T* Loaded()
+{
+    return static_cast<T*>(FormRegistry::find(std::type_index(typeid(T))));
+}
+
+template <typename T>
+T& Get()
+{
+    if (T* existing = Loaded<T>())
+        return *existing;
+    T* window = new T;
+    FormRegistry::add(std::type_index(typeid(T)), window);
+    return *window;
+}
+
+template <typename T>
+void Unload()
+{
+    if (T* window = Loaded<T>())
+        FormRegistry::unload(window);
+}
+
+inline void Unload(QWidget* window) { FormRegistry::unload(window); }
+
+} // namespace Forms
+
+// Unloads every loaded window, one after the other; with the last one the program ends.
+void UnloadAllForms();

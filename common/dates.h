@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+// Reads a date as day, month, year: "1.2.1980", "01.02.80", "1/2/1980", "1-2-1980", and the
+// ISO form "1980-02-01". Two-digit years are completed to 1930-2029.
+std::optional<QDate> ParseGermanDate(const QString& text);
+
+// "dd.mm.yyyy".
+QString FormatGermanDate(const QDate& date);
+
+// The birth date as the list keeps it: "dd.mm.yyyy", or the text unchanged when it does not
+// read as a date.
+QString NormalizeBirthday(const QString& text);
+
+// This year's day of a birth date; 29 February falls on 28 February in a year without it.
+std::optional<QDate> BirthdayInYear(const QString& birthDate, int year);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The shared variables by which the main window hands the person of a reminder to the reminder
+// windows, and the user's own name from the settings.
+namespace Globale_Variablen {
+inline QString PersonFirstName;
+inline QString PersonLastName;
+inline QString PersonEmail;
+inline QString PersonStreet;
+inline QString PersonZip;
+inline QString PersonTown;
+inline QString PersonBirthday;
+inline QString PersonGreetingHtml;
+inline int PersonUseStandardText = 0;
+inline QString SenderName;
+inline int ContinuousCheck = 0;
+} // namespace Globale_Variablen

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/prompt.h"
+
+#include <QColor>
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+// A text box with a button at its right ("..." by default): the program's stand-in for the
+// outside text box component. Raises Change, ButtonClick, GotFocus and LostFocus, and offers
+// the open and save dialogs through the Prompt seam.
+class SevText : public QWidget {
+    Q_OBJECT
+public:
+    explicit SevText(QWidget* parent = nullptr);
+
+    QString Text() const;
+    void SetText(const QString& text);
+    void SetForeColor(const QColor& color);
+    QColor ForeColor() const { return foreColor_; }
+    void SetFocusColor(const QColor& color) { focusColor_ = color; }
+    void SetButtonVisible(bool visible);
+    void SetButtonText(const QString& text);
+    void SetMaxLength(int length);
+    void SetLocked(bool locked);
+    void SetPasswordChar(bool on);
+    QLineEdit* Edit() const { return edit_; }
+    QToolButton* Button() const { return button_; }
+
+    // The chosen full path, or an empty text when the user cancels.
+    QString ShowOpenDialog(const QString& title, const QString& folder, const QString& fileName,
+                           const QString& filter, const QString& defaultExtension);
+    QString ShowSaveDialog(const QString& title, const QString& folder, const QString& fileName,
+                           const QString& filter, const QString& defaultExtension);
+
+signals:
+    void Change();
+    void ButtonClick();
+    void GotFocus();
+    void LostFocus();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applyColor(const QColor& color);
+    QLineEdit* edit_;
+    QToolButton* button_;
+    QColor foreColor_ = Qt::black;
+    QColor focusColor_ = Qt::black;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Windows-1252 text files. The five bytes the code page leaves undefined map to the control
+// characters of the same value, so every byte survives a load and a save.
+QString DecodeCp1252(const QByteArray& bytes);
+QByteArray EncodeCp1252(const QString& text);
+bool IsCp1252Representable(QChar c);
+// The first character of the text that Windows-1252 cannot store, if any.
+std::optional<QChar> FirstUnrepresentable(const QString& text);
+
+// Splits as the line-by-line readers do: a line ends at CR, a CR LF pair counts as one end,
+// a lone LF stays inside its line. A text that ends with its line end gives no empty last line.
+QStringList SplitLinesAtCr(const QString& text);
+
+// The whole file, or nothing when it does not exist or cannot be read.
+std::optional<QByteArray> ReadFileBytes(const QString& path);
+std::optional<QString> ReadTextFile(const QString& path);
+
+// Writes through a temporary file renamed over the old one; on failure the old file stays and
+// the reason is given in error.
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+bool WriteTextFileAtomic(const QString& path, const QString& text, QString* error = nullptr);
+
+// Appends one line and its CR LF, creating the file when it is missing.
+bool AppendLine(const QString& path, const QString& line, QString* error = nullptr);
+
+// Creates the file empty or cuts it to 0 bytes.
+bool TruncateFile(const QString& path, QString* error = nullptr);

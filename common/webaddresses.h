@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The maker's web addresses, in one place. The host is a reserved example domain.
+namespace WebAddresses {
+inline const QString PublisherHost = QStringLiteral("www.tovalinero.example");
+inline const QString SupportForum = QStringLiteral("https://www.tovalinero.example/forum/");
+inline const QString VersionPage = QStringLiteral("https://www.tovalinero.example/download/");
+// The base of the update information, set at configure time; the file lies at UpdateInfoPath.
+inline const QString UpdateBase = QStringLiteral(TOVALINERO_UPDATE_BASE);
+inline const QString UpdateInfoPath = QStringLiteral("/update/tov_pro.ini");
+} // namespace WebAddresses

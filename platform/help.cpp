@@ -1,0 +1,75 @@
+#include "platform/help.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace {
+
+QString pagesFolder(const QString& helpFile)
+{
+    return QFileInfo(helpFile).absolutePath() + "/hilfe";
+}
+
+QString contextPage(const QString& folder, int context)
+{
+    QFile map(folder + "/kontext.map");
+    if (!map.open(QIODevice::ReadOnly))
+        return QString();
+    const QString wanted = QString::number(context);
+    for (const QByteArray& raw : map.readAll().split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        const int equals = line.indexOf('=');
+        if (equals > 0 && line.left(equals).trimmed() == wanted)
+            return line.mid(equals + 1).trimmed();
+    }
+    return QString();
+}
+
+// The program's own help window, one for the whole program.
+void showPage(const QString& page)
+{
+    static QPointer<QTextBrowser> viewer;
+    if (!viewer) {
+        viewer = new QTextBrowser;
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        viewer->setObjectName("HelpViewer");
+        viewer->setWindowTitle(QStringLiteral("Tovalinero Pro - Hilfe"));
+        viewer->setOpenExternalLinks(true);
+        viewer->resize(760, 560);
+    }
+    if (page.isEmpty())
+        viewer->setHtml(QStringLiteral("<p>Die Hilfeseiten wurden nicht gefunden.</p>"));
+    else
+        viewer->setSource(QUrl::fromLocalFile(page));
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+}
+
+} // namespace
+
+QString HelpPageFor(const QString& helpFile, int context)
+{
+    if (helpFile.isEmpty())
+        return QString();
+    const QString folder = pagesFolder(helpFile);
+    QString page = context != 0 ? contextPage(folder, context) : QString();
+    if (page.isEmpty() || !QFileInfo::exists(folder + "/" + page))
+        page = "index.html";
+    const QString path = folder + "/" + page;
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+void HelpWindowHelp::showTopic(const QString& helpFile)
+{
+    showPage(HelpPageFor(helpFile, 0));
+}
+
+void HelpWindowHelp::showContext(const QString& helpFile, int context)
+{
+    showPage(HelpPageFor(helpFile, context));
+}

@@ -1,0 +1,146 @@
+#include "platform/prompt.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return QMessageBox::Ok;
+    case MsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon boxIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgAnswer answerOf(int button, MsgButtons buttons)
+{
+    switch (button) {
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Retry:
+        return MsgAnswer::Retry;
+    default:
+        // Closing the box by its frame counts as its escape button.
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok
+               : buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                              : MsgAnswer::Cancel;
+    }
+}
+
+QString startPath(const FileRequest& request)
+{
+    if (request.fileName.isEmpty())
+        return request.folder;
+    return QDir(request.folder).filePath(request.fileName);
+}
+
+} // namespace
+
+QString ToQtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList pairs;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        if (!description.contains('('))
+            description += " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        pairs << description;
+    }
+    if (pairs.isEmpty() && !filter.isEmpty())
+        pairs << filter;
+    return pairs.join(";;");
+}
+
+MsgAnswer QtPrompt::message(const MessageRequest& request)
+{
+    QMessageBox box(boxIcon(request.icon), request.title, request.text, standardButtons(request.buttons),
+                    QApplication::activeWindow());
+    return answerOf(box.exec(), request.buttons);
+}
+
+QString QtPrompt::openFile(const FileRequest& request)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, startPath(request),
+                                        ToQtFilter(request.filter));
+}
+
+QString QtPrompt::saveFile(const FileRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title, startPath(request),
+                       ToQtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QString suffix = request.defaultExtension;
+    dialog.setDefaultSuffix(suffix.startsWith('.') ? suffix.mid(1) : suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+QString QtPrompt::chooseFolder(const QString& title, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, folder);
+}
+
+std::optional<QColor> QtPrompt::chooseColor(const QColor& initial)
+{
+    const QColor color = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+std::optional<QFont> QtPrompt::chooseFont(const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
+
+bool QtPrompt::setupPrinter(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+{
+    return PromptSeam::get().message(MessageRequest{text, title, buttons, icon});
+}

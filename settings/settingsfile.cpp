@@ -1,0 +1,91 @@
+#include "settings/settingsfile.h"
+
+#include "common/runtimeerror.h"
+#include "common/textfile.h"
+#include "common/webaddresses.h"
+#include "common/zeilen_lesen.h"
+#include "platform/programfolder.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace Settings {
+
+namespace {
+constexpr int BoxWidth = 73;
+
+QString centredInBox(const QString& text)
+{
+    const int room = BoxWidth - 2 - static_cast<int>(text.size());
+    const int before = room / 2;
+    return "#" + QString(before, ' ') + text + QString(room - before, ' ') + "#";
+}
+} // namespace
+
+QString Path() { return DataFile("einstellungen.dat"); }
+
+QString Read(int line) { return ReadLineN(Path(), line); }
+
+int ReadWholeNumber(int line) { return ToWholeNumber(Read(line)); }
+
+bool ReadTruthValue(int line) { return ToTruthValue(Read(line)); }
+
+QString RenderWholeNumber(int value)
+{
+    return (value < 0 ? QString() : QStringLiteral(" ")) + QString::number(value) + " ";
+}
+
+QString RenderTruthValue(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+QStringList FixedLines()
+{
+    QStringList lines;
+    for (int n = 28; n <= 60; ++n)
+        lines << QStringLiteral("<Zeile %1>").arg(n);
+    const QString border(BoxWidth, '#');
+    lines << border;
+    lines << "#" + QString(15, ' ') + "Einstellungen von Tovalinero Pro V2" + QString(21, ' ') + "#";
+    lines << centredInBox(WebAddresses::PublisherHost);
+    lines << border;
+    return lines;
+}
+
+QStringList DesignTimeLines(const QString& programPath)
+{
+    const QString zero = RenderWholeNumber(0);
+    QStringList lines = {
+        "3600", zero, QString(), programPath, zero,        // 1 - 5
+        QString(), QString(), QString(), QString(), zero,  // 6 - 10
+        QString(), QString(), QString(), zero, QString(),  // 11 - 15
+        zero, "10", QString(), "10", zero,                 // 16 - 20
+        QString(), QString(), "2", zero,                   // 21 - 24
+        RenderTruthValue(true), RenderTruthValue(false), RenderTruthValue(false), // 25 - 27
+    };
+    lines << FixedLines();
+    return lines;
+}
+
+QByteArray Render(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += EncodeCp1252(line) + "\r\n";
+    return bytes;
+}
+
+bool WriteAll(const QStringList& lines, QString* error)
+{
+    const QByteArray bytes = Render(lines);
+    QSaveFile file(Path());
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+                         file.write(bytes) == bytes.size() && file.commit();
+    if (!written) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+    }
+    return written;
+}
+
+} // namespace Settings

@@ -1,0 +1,144 @@
+#include "app/form1.h"
+#include "app/forms.h"
+#include "common/runtimeerror.h"
+#include "support/fakes.h"
+#include "support/programfolderfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class ListFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { FormRegistry::setProgramEndHandler([] {}); }
+    void init();
+    void cleanup();
+    void roundTripKeepsTheFile_data();
+    void roundTripKeepsTheFile();
+    void loadShowsFourColumnsAndSelectsRowOne();
+    void loadCreatesTheReportFolder();
+    void missingListFileRaisesFileNotFound();
+    void failedSaveKeepsTheOldFileAndTellsTheUser();
+    void isFilePathKnowsFilesAndFolders();
+
+private:
+    std::unique_ptr<FakeSeams> seams_;
+    std::unique_ptr<ProgramFolderFixture> folder_;
+    Form1* form_ = nullptr;
+};
+
+void ListFileTest::init()
+{
+    seams_ = std::make_unique<FakeSeams>();
+    folder_ = std::make_unique<ProgramFolderFixture>();
+    form_ = &Forms::Get<Form1>();
+}
+
+void ListFileTest::cleanup()
+{
+    Forms::Unload<Form1>();
+    FlushDeletedWindows();
+    folder_.reset();
+    seams_.reset();
+}
+
+void ListFileTest::roundTripKeepsTheFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<int>("rows");
+    QTest::addRow("empty file") << QByteArray() << QByteArray() << 0;
+    QTest::addRow("1.2.1980 is rewritten")
+        << QByteArray("Anna~Meier~1.2.1980~0~1~~Weg 1~12345~Ort~a@b.de\r\n")
+        << QByteArray("Anna~Meier~01.02.1980~0~1~~Weg 1~12345~Ort~a@b.de\r\n") << 1;
+    QTest::addRow("LF inside the greeting")
+        << QByteArray("Bert~Abel~03.04.1975~1~0~<p>Hallo\n</p>~~~~b@c.de\r\n")
+        << QByteArray("Bert~Abel~03.04.1975~1~0~<p>Hallo\n</p>~~~~b@c.de\r\n") << 1;
+    QTest::addRow("order kept, last line without CR LF")
+        << QByteArray("Z~Z~01.01.1990~0~0~~~~~\r\nA~A~02.01.1990~0~0~~~~~")
+        << QByteArray("Z~Z~01.01.1990~0~0~~~~~\r\nA~A~02.01.1990~0~0~~~~~\r\n") << 2;
+    QTest::addRow("Windows-1252 bytes")
+        << QByteArray("J\xfcrgen~M\xfcller~05.06.1960~0~0~\x80\x81\x9d~Stra\xdf" "e~~~\r\n")
+        << QByteArray("J\xfcrgen~M\xfcller~05.06.1960~0~0~\x80\x81\x9d~Stra\xdf" "e~~~\r\n") << 1;
+    QTest::addRow("unreadable date kept")
+        << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n")
+        << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n") << 2;
+    QTest::addRow("two-digit years")
+        << QByteArray("G~H~1.2.29~0~0~~~~~\r\nI~J~1.2.30~0~0~~~~~\r\n")
+        << QByteArray("G~H~01.02.2029~0~0~~~~~\r\nI~J~01.02.1930~0~0~~~~~\r\n") << 2;
+}
+
+void ListFileTest::roundTripKeepsTheFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, saved);
+    QFETCH(int, rows);
+    const QString path = folder_->data("tovalinero.dat");
+    folder_->writeBytes(path, file);
+    form_->LoadBirthdayList();
+    QCOMPARE(form_->Grid1->RowCount(), rows);
+    QVERIFY(form_->SaveBirthdayList());
+    QCOMPARE(folder_->readBytes(path), saved);
+    QVERIFY(seams_->prompt.messages.isEmpty());
+}
+
+void ListFileTest::loadShowsFourColumnsAndSelectsRowOne()
+{
+    folder_->writeBytes(folder_->data("tovalinero.dat"),
+                        "A~B~01.01.1990~1~0~~~~~x@y.de\r\nC~D~02.02.1991~0~0~~~~~\r\n");
+    form_->LoadBirthdayList();
+    Grid* grid = form_->Grid1;
+    QCOMPARE(grid->ColumnCount(), 4);
+    QCOMPARE(grid->Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Tovalinero"));
+    QCOMPARE(grid->ColumnIndex("tov_erinnern"), 4);
+    QCOMPARE(grid->CurrentRow(), 1);
+    QCOMPARE(grid->Cell(1, 10), QStringLiteral("x@y.de"));
+}
+
+void ListFileTest::loadCreatesTheReportFolder()
+{
+    form_->LoadBirthdayList();
+    QVERIFY(QDir(folder_->folder() + "/report").exists());
+}
+
+void ListFileTest::missingListFileRaisesFileNotFound()
+{
+    QFile::remove(folder_->data("tovalinero.dat"));
+    try {
+        form_->LoadBirthdayList();
+        QFAIL("no error raised");
+    } catch (const RuntimeError& error) {
+        QCOMPARE(error.number(), 53);
+    }
+}
+
+void ListFileTest::failedSaveKeepsTheOldFileAndTellsTheUser()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    folder_->writeBytes(path, "A~B~01.01.1990~0~0~~~~~\r\n");
+    form_->LoadBirthdayList();
+    form_->Grid1->AddRow("neu\tperson\t02.02.2000\t0\t0\t\t\t\t\t");
+    // The data folder goes away while the program runs (a removed stick, a network drive).
+    QDir program(folder_->folder());
+    QVERIFY(program.rename("daten", "daten-weg"));
+    QVERIFY(!form_->SaveBirthdayList());
+    QVERIFY(program.rename("daten-weg", "daten"));
+    QCOMPARE(folder_->readBytes(path), QByteArray("A~B~01.01.1990~0~0~~~~~\r\n"));
+    QCOMPARE(form_->Grid1->RowCount(), 2);
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QCOMPARE(seams_->prompt.messages[0].icon, MsgIcon::Critical);
+    QVERIFY(seams_->prompt.messages[0].text.startsWith("Die Tovalinerosliste konnte nicht gespeichert werden:"));
+    QVERIFY(seams_->prompt.messages[0].text.contains("tovalinero.dat"));
+}
+
+void ListFileTest::isFilePathKnowsFilesAndFolders()
+{
+    QVERIFY(Form1::IsFilePath(folder_->data("tovalinero.dat")));
+    QVERIFY(Form1::IsFilePath(folder_->folder() + "/daten"));
+    QVERIFY(!Form1::IsFilePath(folder_->data("fehlt.dat")));
+    QVERIFY(!Form1::IsFilePath(QString()));
+}
+
+QTEST_MAIN(ListFileTest)
+#include "tst_listfile.moc"
