@@ -45,6 +45,14 @@ void Unload()
 
 inline void Unload(QWidget* window) { FormRegistry::unload(window); }
 
+// Shows the window modally and returns when it is closed (it may unload itself meanwhile).
+template <typename T>
+void ShowModal()
+{
+    QPointer<T> window(&Get<T>());
+    window->exec();
+}
+
 } // namespace Forms
 
 // Unloads every loaded window, one after the other; with the last one the program ends.

@@ -1,9 +1,17 @@
 #include "app/reminders.h"
 
+#include "app/forms.h"
+#include "greetings/erinnerung1.h"
+#include "greetings/erinnerung2.h"
+
 namespace {
 
-void showRealWindow(ReminderWindow)
+void showRealWindow(ReminderWindow window)
 {
+    if (window == ReminderWindow::Manual)
+        Forms::ShowModal<erinnerung1>();
+    else
+        Forms::ShowModal<erinnerung2>();
 }
 
 std::function<void(ReminderWindow)>& opener()

@@ -77,6 +77,7 @@ FakeSeams::FakeSeams()
     ShellSeam::install(&shell);
     HelpSeam::install(&help);
     TraySeam::install(&tray);
+    SoundSeam::install(&sound);
 }
 
 FakeSeams::~FakeSeams()
@@ -86,4 +87,5 @@ FakeSeams::~FakeSeams()
     ShellSeam::install(nullptr);
     HelpSeam::install(nullptr);
     TraySeam::install(nullptr);
+    SoundSeam::install(nullptr);
 }

@@ -4,6 +4,7 @@
 #include "platform/help.h"
 #include "platform/prompt.h"
 #include "platform/shell.h"
+#include "platform/sound.h"
 #include "platform/tray.h"
 
 #include <QList>
@@ -65,6 +66,12 @@ public:
     QStringList calls;
 };
 
+class FakeSound : public Sound {
+public:
+    void play(const QString& path) override { played << path; }
+    QStringList played;
+};
+
 struct Balloon {
     QString title;
     QString text;
@@ -105,4 +112,5 @@ struct FakeSeams {
     FakeShell shell;
     FakeHelp help;
     FakeTray tray;
+    FakeSound sound;
 };
