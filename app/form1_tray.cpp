@@ -42,7 +42,13 @@ void Form1::SetWindowShown(bool shown)
         raise();
         activateWindow();
     } else if (TraySeam::get().available()) {
-        hide();
+        // Minimising shows the window once its state has changed, so it leaves only afterwards.
+        QMetaObject::invokeMethod(
+            this, [this] {
+                if (isMinimized())
+                    hide();
+            },
+            Qt::QueuedConnection);
     }
 }
 

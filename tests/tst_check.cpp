@@ -1,0 +1,204 @@
+#include "support/formfixture.h"
+
+#include "settings/settingsfile.h"
+
+#include <QTest>
+
+namespace {
+QString person(const QString& first, const QString& last, const QString& born, const QString& automatic = "0",
+               const QString& standard = "1", const QString& email = "")
+{
+    return QStringList{first, last, born, automatic, standard, "<p>Gruß</p>", "Weg 1", "12345", "Ort", email}.join('~');
+}
+} // namespace
+
+class CheckTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { fixture_.reset(); }
+    void leadTimeWarnsAndListsTheBirthday();
+    void checkRun_data();
+    void checkRun();
+    void secondWarningNamesBoth();
+    void birthdayTodayOpensTheWindowInListOrder();
+    void leadTimeZeroWarnsOnTheDay();
+    void upcomingGridIsSortedNearestFirst();
+    void failingRunKeepsTheOldGridAndLine();
+    void unreadableBirthDateDoesNotStopTheRun();
+    void checksDoNotOverlap();
+
+private:
+    void run(const QDate& today, const QStringList& list, const QString& leadTime = "2");
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+void CheckTest::init()
+{
+    fixture_ = std::make_unique<FormFixture>();
+}
+
+void CheckTest::run(const QDate& today, const QStringList& list, const QString& leadTime)
+{
+    fixture_->seams->clock.set(QDateTime(today, QTime(8, 5, 9)));
+    fixture_->folder->setSetting(Settings::LeadTimeDays, leadTime);
+    fixture_->writeList(list);
+    fixture_->folder->writeBytes(fixture_->folder->data("demnaechst.dat"), QByteArray());
+    Form1& form = fixture_->form();
+    form.LoadBirthdayList();
+    form.LoadUpcomingList();
+    form.ueberpr_Click();
+}
+
+void CheckTest::leadTimeWarnsAndListsTheBirthday()
+{
+    run(QDate(2026, 1, 30), {person("Anna", "Meier", "01.02.1980")});
+    const auto& balloons = fixture_->seams->tray.balloons;
+    QCOMPARE(balloons.size(), 1);
+    QCOMPARE(balloons[0].title, QStringLiteral("In 2 Tage(n) hat folgende Person Tovalinero:"));
+    QCOMPARE(balloons[0].text, QStringLiteral("Anna Meier\r\n"));
+    QCOMPARE(fixture_->seams->tray.toolTip, QStringLiteral("Tovalinero Pro V3.1.1"));
+    QVERIFY(fixture_->seams->tray.shown);
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Anna Meier   (wird 46);2"});
+    QCOMPARE(fixture_->folder->readBytes(fixture_->folder->data("demnaechst.dat")),
+             QByteArray("Anna Meier   (wird 46);2\r\n"));
+    Form1& form = fixture_->form();
+    QCOMPARE(form.Grid2->RowCount(), 1);
+    QCOMPARE(form.Grid2->Cell(1, 1), QStringLiteral("Anna Meier   (wird 46)"));
+    QCOMPARE(form.Grid2->Cell(1, 2), QStringLiteral("2"));
+    QCOMPARE(form.Label5->text(), QStringLiteral("Letzte Überprüfung der Tovalineroe am 30.01.2026 um 08:05:09 Uhr"));
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void CheckTest::checkRun_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QStringList>("upcoming");
+    QTest::addColumn<int>("balloons");
+    QTest::addRow("empty list") << QDate(2026, 5, 5) << QStringList() << QStringList() << 0;
+    QTest::addRow("1 January not seen on 30 December")
+        << QDate(2026, 12, 30) << QStringList{person("Neu", "Jahr", "01.01.1990")} << QStringList() << 0;
+    QTest::addRow("passed birthday gets nothing")
+        << QDate(2026, 6, 1) << QStringList{person("Alt", "Mai", "31.05.1970")} << QStringList() << 0;
+    QTest::addRow("29 February counts as 28 February")
+        << QDate(2026, 2, 26) << QStringList{person("Schalt", "Tag", "29.02.1996")}
+        << QStringList{"Schalt Tag   (wird 30);2"} << 1;
+    QTest::addRow("29 February in a leap year")
+        << QDate(2028, 2, 27) << QStringList{person("Schalt", "Tag", "29.02.1996")}
+        << QStringList{"Schalt Tag   (wird 32);2"} << 1;
+}
+
+void CheckTest::checkRun()
+{
+    QFETCH(QDate, today);
+    QFETCH(QStringList, list);
+    QFETCH(QStringList, upcoming);
+    QFETCH(int, balloons);
+    run(today, list);
+    QCOMPARE(fixture_->upcomingLines(), upcoming);
+    QCOMPARE(fixture_->seams->tray.balloons.size(), balloons);
+    QCOMPARE(fixture_->form().Grid2->RowCount(), upcoming.size());
+    QVERIFY(fixture_->form().Label5->text().startsWith("Letzte Überprüfung der Tovalineroe am"));
+    QVERIFY(fixture_->reminders.isEmpty());
+}
+
+void CheckTest::secondWarningNamesBoth()
+{
+    run(QDate(2026, 3, 8), {person("Eva", "Erst", "10.03.1990"), person("Max", "Mitte", "20.03.1990"),
+                            person("Zoe", "Zweit", "10.03.2000")});
+    const auto& balloons = fixture_->seams->tray.balloons;
+    QCOMPARE(balloons.size(), 2);
+    QCOMPARE(balloons[0].text, QStringLiteral("Eva Erst\r\n"));
+    QCOMPARE(balloons[1].text, QStringLiteral("Eva Erst\r\nZoe Zweit\r\n"));
+}
+
+void CheckTest::birthdayTodayOpensTheWindowInListOrder()
+{
+    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980", "0", "1", "h@w.de"),
+                            person("Auto", "Matik", "1.4.1990", "1", "0", "a@m.de"),
+                            person("Morgen", "Erst", "02.04.1990")});
+    const auto& opened = fixture_->reminders;
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0].window, ReminderWindow::Manual);
+    QCOMPARE(opened[0].firstName, QStringLiteral("Hand"));
+    QCOMPARE(opened[0].email, QStringLiteral("h@w.de"));
+    QCOMPARE(opened[0].birthday, QStringLiteral("01.04.1980"));
+    QCOMPARE(opened[1].window, ReminderWindow::Automatic);
+    QCOMPARE(opened[1].lastName, QStringLiteral("Matik"));
+    QCOMPARE(opened[1].birthday, QStringLiteral("01.04.1990"));
+    QCOMPARE(opened[1].useStandardText, 0);
+    QCOMPARE(opened[1].greetingHtml, QStringLiteral("<p>Gruß</p>"));
+    // No line for today, no balloon with a lead time of 2 for them.
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Morgen Erst   (wird 36);1"});
+    QVERIFY(fixture_->seams->tray.balloons.isEmpty());
+}
+
+void CheckTest::leadTimeZeroWarnsOnTheDay()
+{
+    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980")}, "0");
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QCOMPARE(fixture_->seams->tray.balloons.size(), 1);
+    QCOMPARE(fixture_->seams->tray.balloons[0].title, QStringLiteral("In 0 Tage(n) hat folgende Person Tovalinero:"));
+}
+
+void CheckTest::upcomingGridIsSortedNearestFirst()
+{
+    run(QDate(2026, 1, 1), {person("Zehn", "A", "11.01.1990"), person("Zwei", "B", "03.01.1990"),
+                            person("Hundert", "C", "11.04.1990"), person("Neun", "D", "10.01.1990")});
+    Grid* grid = fixture_->form().Grid2;
+    QStringList days;
+    for (int i = 1; i <= grid->RowCount(); ++i)
+        days << grid->Cell(i, 2);
+    QCOMPARE(days, (QStringList{"2", "9", "10", "100"}));
+    QCOMPARE(grid->CurrentRow(), 1);
+    // The file keeps the list order.
+    QCOMPARE(fixture_->upcomingLines().first(), QStringLiteral("Zehn A   (wird 36);10"));
+}
+
+void CheckTest::failingRunKeepsTheOldGridAndLine()
+{
+    run(QDate(2026, 1, 30), {person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "05.02.1980")});
+    Form1& form = fixture_->form();
+    const QString lastCheck = form.Label5->text();
+    fixture_->folder->setSetting(Settings::LeadTimeDays, "");
+    fixture_->seams->clock.set(QDateTime(QDate(2026, 1, 30), QTime(9, 0, 0)));
+    form.ueberpr_Click();
+    QCOMPARE(fixture_->seams->prompt.texts(), QStringList{"Fehler: 13 Typen unverträglich"});
+    QCOMPARE(fixture_->seams->prompt.messages[0].title, QStringLiteral("Tovalinero"));
+    QCOMPARE(form.Grid2->RowCount(), 2);
+    QCOMPARE(form.Label5->text(), lastCheck);
+    QVERIFY(fixture_->upcomingLines().isEmpty());
+}
+
+void CheckTest::unreadableBirthDateDoesNotStopTheRun()
+{
+    run(QDate(2026, 4, 1), {person("Ohne", "Datum", ""), person("Kaputt", "Datum", "99.99.1999"),
+                            person("Hand", "Werk", "01.04.1980")});
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QCOMPARE(fixture_->reminders[0].firstName, QStringLiteral("Hand"));
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void CheckTest::checksDoNotOverlap()
+{
+    Form1& form = fixture_->form();
+    int nested = 0;
+    fixture_->duringReminder = [&] {
+        ++nested;
+        form.RunBirthdayCheck();
+        form.ueberpr_Click();
+        form.sevTray1_MenuClick(1, "manueber");
+    };
+    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980"), person("Bald", "Da", "03.04.1980")});
+    QCOMPARE(nested, 1);
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Bald Da   (wird 46);2"});
+    // Once the run is over, a new one starts as usual.
+    fixture_->duringReminder = nullptr;
+    form.ueberpr_Click();
+    QCOMPARE(fixture_->reminders.size(), 2);
+}
+
+QTEST_MAIN(CheckTest)
+#include "tst_check.moc"

@@ -1,0 +1,258 @@
+#include "support/formfixture.h"
+
+#include "app/forms.h"
+#include "settings/settingsfile.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QTest>
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { fixture_ = std::make_unique<FormFixture>(); }
+    void cleanup() { fixture_.reset(); }
+    void startShowsTheWelcomeTab();
+    void missingSettingsFileStopsWithTheBox();
+    void startTab_data();
+    void startTab();
+    void startMinimisedGoesToTheTray_data();
+    void startMinimisedGoesToTheTray();
+    void withoutTrayTheWindowStaysInTheTaskBar();
+    void doubleClickBringsTheWindowBack();
+    void trayMenu();
+    void countdownRunsTheCheckAfterTheInterval();
+    void countdownOfARealTimer();
+    void untickingStopsTheCountdown();
+    void intervalThatIsNoNumberCountsAsAnHour();
+    void closingEndsTheProgramWithEveryWindow();
+
+private:
+    Form1& start();
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+Form1& StartupTest::start()
+{
+    Form1& form = fixture_->form();
+    form.Form_Load();
+    return form;
+}
+
+void StartupTest::startShowsTheWelcomeTab()
+{
+    fixture_->writeList({"Anna~Meier~01.02.1980~0~1~~~~~", "Bert~Abel~1.3.1975~0~1~~~~~"});
+    fixture_->folder->writeBytes(fixture_->folder->data("demnaechst.dat"), "alt;1\r\n");
+    Form1& form = start();
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tovalinero Pro"));
+    QCOMPARE(form.sevTabStrip1->currentIndex(), 0);
+    QCOMPARE(form.sevTabStrip1->tabText(1), QStringLiteral("&Kommende Tovalineroe"));
+    QCOMPARE(form.Label3->text(), QStringLiteral("Version 3.1.1"));
+    QCOMPARE(form.Label2->text(),
+             QStringLiteral("Hier sehen Sie eine Liste der noch im Jahr 2026 anstehenden Tovalineroe."));
+    QCOMPARE(form.Grid1->RowCount(), 2);
+    QCOMPARE(form.Grid1->Cell(2, 3), QStringLiteral("01.03.1975"));
+    QCOMPARE(form.Grid2->RowCount(), 2);
+    QCOMPARE(fixture_->upcomingLines(), (QStringList{"Anna Meier   (wird 46);2", "Bert Abel   (wird 51);30"}));
+    for (QLabel* label : form.Label4)
+        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 2"));
+    QVERIFY(!form.Check_Pruefung->isChecked());
+    QVERIFY(!form.xpProgress1->isVisible());
+    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(!form.Label5->text().isEmpty());
+}
+
+void StartupTest::missingSettingsFileStopsWithTheBox()
+{
+    fixture_->writeList({"Anna~Meier~01.02.1980~0~1~~~~~"});
+    QFile::remove(Settings::Path());
+    Form1& form = start();
+    QCOMPARE(fixture_->seams->prompt.texts(), QStringList{"Fehler: 13 - Typen unverträglich"});
+    QCOMPARE(fixture_->seams->prompt.messages[0].buttons, MsgButtons::Ok);
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.Grid1->RowCount(), 0);
+    QVERIFY(!form.Timer1->isActive());
+}
+
+void StartupTest::startTab_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("tab");
+    QTest::addRow("welcome") << QStringList{"True", "False", "False"} << 0;
+    QTest::addRow("upcoming") << QStringList{"False", "True", "False"} << 1;
+    QTest::addRow("list") << QStringList{"False", "False", "True"} << 2;
+    QTest::addRow("last true wins") << QStringList{"True", "True", "True"} << 2;
+    QTest::addRow("older layout") << QStringList{"<Zeile 25>", "True", "True"} << 0;
+    QTest::addRow("numbers as truth values") << QStringList{" 0 ", " 1 ", " 0 "} << 1;
+}
+
+void StartupTest::startTab()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, tab);
+    for (int i = 0; i < 3; ++i)
+        fixture_->folder->setSetting(Settings::StartTabWelcome + i, lines[i]);
+    Form1& form = start();
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    QCOMPARE(form.sevTabStrip1->currentIndex(), tab);
+}
+
+void StartupTest::startMinimisedGoesToTheTray_data()
+{
+    QTest::addColumn<QString>("line5");
+    QTest::addColumn<bool>("minimised");
+    QTest::addRow("as written") << " 1 " << true;
+    QTest::addRow("without blanks") << "1" << true;
+    QTest::addRow("zero") << " 0 " << false;
+    QTest::addRow("empty") << "" << false;
+    QTest::addRow("another number") << "2" << false;
+}
+
+void StartupTest::startMinimisedGoesToTheTray()
+{
+    QFETCH(QString, line5);
+    QFETCH(bool, minimised);
+    fixture_->folder->setSetting(Settings::StartMinimized, line5);
+    Form1& form = start();
+    QCoreApplication::processEvents();
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    QCOMPARE(form.isVisible(), !minimised);
+    QCOMPARE(fixture_->seams->tray.shown, minimised);
+    if (minimised) {
+        QCOMPARE(fixture_->seams->tray.toolTip, QStringLiteral("Tovalinero Pro V3.1.1"));
+        const Balloon& balloon = fixture_->seams->tray.balloons.last();
+        QCOMPARE(balloon.title, QStringLiteral("Tovalinero Pro V3.1.1"));
+        QCOMPARE(balloon.text, QStringLiteral("Hier mit rechter Maustaste klicken\r\num das Menü zu öffnen..."));
+    }
+}
+
+void StartupTest::withoutTrayTheWindowStaysInTheTaskBar()
+{
+    fixture_->seams->tray.trayAvailable = false;
+    fixture_->folder->setSetting(Settings::StartMinimized, " 1 ");
+    Form1& form = start();
+    QCoreApplication::processEvents();
+    QVERIFY(form.isVisible());
+    QVERIFY(form.isMinimized());
+}
+
+void StartupTest::doubleClickBringsTheWindowBack()
+{
+    Form1& form = start();
+    form.showMinimized();
+    QTRY_VERIFY(!form.isVisible());
+    QVERIFY(fixture_->seams->tray.shown);
+    emit fixture_->seams->tray.DblClick();
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.isMinimized());
+    QVERIFY(!fixture_->seams->tray.shown);
+    // Each entry into the tray shows the balloon again.
+    const int balloons = static_cast<int>(fixture_->seams->tray.balloons.size());
+    form.showMinimized();
+    QCOMPARE(fixture_->seams->tray.balloons.size(), balloons + 1);
+}
+
+void StartupTest::trayMenu()
+{
+    Form1& form = start();
+    FakeTray& tray = fixture_->seams->tray;
+    emit tray.MouseUp(1);
+    QCOMPARE(tray.menusShown, 0);
+    emit tray.MouseUp(2);
+    QCOMPARE(tray.menusShown, 1);
+    using Item = QPair<QString, QString>;
+    QCOMPARE(tray.menu, (QList<Item>{{"Tovalinero Pro &öffnen...", "open"},
+                                     {"Manuelle Überprüfung starten", "manueber"},
+                                     {"-", ""},
+                                     {"Programm &beenden", "exit"}}));
+    fixture_->seams->clock.set(QDateTime(QDate(2026, 1, 30), QTime(11, 0, 0)));
+    emit tray.MenuClick(1, "manueber");
+    QVERIFY(form.Label5->text().endsWith("um 11:00:00 Uhr"));
+    emit tray.MenuClick(9, "unbekannt");
+    QCOMPARE(fixture_->programEnds, 0);
+    emit tray.MenuClick(3, "exit");
+    QCOMPARE(fixture_->programEnds, 1);
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void StartupTest::countdownRunsTheCheckAfterTheInterval()
+{
+    fixture_->folder->setSetting(Settings::CheckIntervalSeconds, "2");
+    fixture_->folder->setSetting(Settings::ContinuousCheckEnabled, " 1 ");
+    Form1& form = start();
+    QVERIFY(form.Check_Pruefung->isChecked());
+    QVERIFY(form.xpProgress1->isVisible());
+    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(form.Timer1->interval(), 1000);
+    QCOMPARE(form.xpProgress1->maximum(), 2);
+    fixture_->seams->clock.set(QDateTime(QDate(2026, 1, 30), QTime(12, 0, 0)));
+    form.Timer1_Timer();
+    form.Timer1_Timer();
+    QCOMPARE(form.xpProgress1->value(), 2);
+    QVERIFY(!form.Label5->text().endsWith("12:00:00 Uhr"));
+    // The run comes at the tick after the bar is full, then the countdown starts anew.
+    form.Timer1_Timer();
+    QVERIFY(form.Label5->text().endsWith("12:00:00 Uhr"));
+    QCOMPARE(form.xpProgress1->value(), 0);
+    QVERIFY(form.Timer1->isActive());
+}
+
+void StartupTest::countdownOfARealTimer()
+{
+    fixture_->folder->setSetting(Settings::CheckIntervalSeconds, "1");
+    fixture_->folder->setSetting(Settings::ContinuousCheckEnabled, " 1 ");
+    fixture_->writeList({"Heute~Kind~30.01.2000~0~1~~~~~"});
+    start();
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(fixture_->reminders.size(), 2, 5000);
+}
+
+void StartupTest::untickingStopsTheCountdown()
+{
+    fixture_->folder->setSetting(Settings::ContinuousCheckEnabled, " 1 ");
+    Form1& form = start();
+    form.Timer1_Timer();
+    QCOMPARE(form.xpProgress1->value(), 1);
+    form.Check_Pruefung->click();
+    QVERIFY(!form.xpProgress1->isVisible());
+    QVERIFY(!form.Timer1->isActive());
+    form.Check_Pruefung->click();
+    QVERIFY(form.xpProgress1->isVisible());
+    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(form.xpProgress1->value(), 0);
+    QCOMPARE(form.xpProgress1->maximum(), 3600);
+    // The box is not written back.
+    QCOMPARE(Settings::Read(Settings::ContinuousCheckEnabled), QStringLiteral(" 1 "));
+}
+
+void StartupTest::intervalThatIsNoNumberCountsAsAnHour()
+{
+    Form1& form = start();
+    fixture_->folder->setSetting(Settings::CheckIntervalSeconds, "eine Stunde");
+    form.Check_Pruefung->click();
+    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(form.xpProgress1->maximum(), 3600);
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+class OpenWindow : public QDialog {
+};
+
+void StartupTest::closingEndsTheProgramWithEveryWindow()
+{
+    Form1& form = start();
+    QPointer<OpenWindow> other(&Forms::Get<OpenWindow>());
+    other->show();
+    QPointer<Form1> main(&form);
+    form.close();
+    FlushDeletedWindows();
+    QVERIFY(other.isNull());
+    QVERIFY(main.isNull());
+    QCOMPARE(fixture_->programEnds, 1);
+    QCOMPARE(FormRegistry::loadedCount(), 0);
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
