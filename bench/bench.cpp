@@ -94,6 +94,7 @@ int main(int argc, char** argv)
         LayOutProgramFolder(TOVALINERO_RESOURCES, dir.path(), dir.path() + "/tovalinero");
         SetProgramFolder(dir.path());
         WriteFileAtomic(DataFile("tovalinero.dat"), generatedList(persons));
+        TruncateFile(DataFile("demnaechst.dat"));
 
         Form1& form = Forms::Get<Form1>();
         const double load = millisecondsOf([&] { form.LoadBirthdayList(); });
@@ -102,6 +103,7 @@ int main(int argc, char** argv)
         const double find = millisecondsOf([&] { found = form.Grid1->Find("Nachname976*", 2, 1); });
         form.LoadUpcomingList();
         const double check = millisecondsOf([&] { form.RunBirthdayCheck(); });
+        std::fflush(stdout);
         std::printf("%-8d %12.1f %12.1f %12.2f %12.1f %14ld\n", persons, load, save, find, check, peakMemoryKiB());
         if (found < 1 || form.Grid1->RowCount() != persons)
             std::fprintf(stderr, "unexpected result: found %d, rows %d\n", found, form.Grid1->RowCount());

@@ -39,10 +39,10 @@ QString DecodeCp1252(const QByteArray& bytes)
 
 QByteArray EncodeCp1252(const QString& text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
     for (const QChar c : text)
-        bytes.append(byteOf(c).value_or('?'));
+        *out++ = byteOf(c).value_or('?');
     return bytes;
 }
 

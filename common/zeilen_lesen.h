@@ -6,6 +6,3 @@
 // end, -1 being the piece after the last CR LF). Reads the whole file on every call; n = 0, a
 // missing or unreadable file and a line beyond the end give an empty text. Never fails.
 QString ReadLineN(const QString& path, long n);
-
-// The same on a text already read.
-QString PieceN(const QString& text, long n);
