@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <array>
 
+class QAction;
 class QMenu;
+class Coolbar;
 
 // The main window: the tabs, the list grid Grid1, the coming-birthday grid Grid2, the
 // countdown of the periodic check, the menus, the toolbar, the search box and the tray.
@@ -74,6 +76,30 @@ public:
 
     QTimer* Timer1;
     std::array<QLabel*, 3> Label4{};
+
+    // --- Menu bar (built by BuildMenus) ---
+    QMenu* datt = nullptr;
+    QMenu* opt = nullptr;
+    QMenu* frg = nullptr;
+    QAction* offen1 = nullptr;
+    QAction* spunter = nullptr;
+    QAction* import_free = nullptr;
+    QAction* expoexcel = nullptr;
+    QAction* datensich = nullptr;
+    QAction* ueberpr = nullptr;
+    QAction* onlup = nullptr;
+    QAction* exi = nullptr;
+    QAction* einst = nullptr;
+    QAction* standtext = nullptr;
+    QAction* log = nullptr;
+    QAction* hel = nullptr;
+    QAction* supportforum = nullptr;
+    QAction* cop = nullptr;
+    // --- end of menu bar ---
+
+    // --- Toolbar of the list tab (built by BuildToolbar) ---
+    Coolbar* Coolbar1 = nullptr;
+    // --- end of toolbar ---
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,144 @@
 // The toolbar of the list tab and the list grid's events.
 #include "app/form1.h"
 
+#include "app/forms.h"
+#include "app/neuer_tov.h"
+#include "common/coolbar.h"
+#include "common/runtimeerror.h"
+#include "common/sevtext.h"
+#include "platform/prompt.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QStyle>
+
+namespace
+{
+
+QIcon toolbarIcon(const QStyle* style, const char* themeName, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName), style->standardIcon(fallback));
+}
+
+// A check box takes the cell as a whole number; a cell that is no 0 or 1 leaves it as it was.
+void copyFlag(QCheckBox* box, const QString& cell)
+{
+    try {
+        const int value = ToWholeNumber(cell);
+        if (value == 0 || value == 1)
+            box->setChecked(value == 1);
+    } catch (const RuntimeError&) {
+    }
+}
+
+// The entry form for the selected row. An empty list has nothing to change.
+void changeSelectedPerson(Form1& form)
+{
+    if (form.Grid1->RowCount() < 1 || form.Grid1->CurrentRow() < 1)
+        return;
+    neuer_tov& entry = Forms::Get<neuer_tov>();
+    entry.SetMode(neuer_tov::Mode::Change);
+    // The form is unloaded after every use: it opens with the selected row, never empty.
+    form.Grid1_RowChange(form.Grid1->CurrentRow());
+    Forms::ShowModal<neuer_tov>();
+    form.SaveBirthdayList();
+}
+
+} // namespace
+
 void Form1::BuildToolbar()
 {
+    Coolbar1 = new Coolbar(toolbarArea);
+    Coolbar1->setObjectName("Coolbar1");
+    auto* layout = new QHBoxLayout(toolbarArea);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Coolbar1);
+
+    const QStyle* look = style();
+    Coolbar1->AddButton("neu", "Neu", toolbarIcon(look, "document-new", QStyle::SP_FileIcon),
+                        "Neuen Tovalinero anlegen");
+    Coolbar1->AddSeparator();
+    Coolbar1->AddButton("aendern", "Ändern",
+                        toolbarIcon(look, "document-edit", QStyle::SP_FileDialogDetailedView),
+                        "Eintrag ändern");
+    Coolbar1->AddButton("drucken", QString(), toolbarIcon(look, "document-print", QStyle::SP_ComputerIcon),
+                        "Alle Einträge drucken...");
+    Coolbar1->AddSeparator();
+    Coolbar1->AddButton("loeschen", "Löschen", toolbarIcon(look, "edit-delete", QStyle::SP_TrashIcon),
+                        "Eintrag löschen", "Vorsicht!");
+    Coolbar1->AddButtonMenu("loeschen", "alle_loeschen", "Gesamte Liste löschen...");
+
+    connect(Coolbar1, &Coolbar::ButtonClick, this, &Form1::Coolbar1_ButtonClick);
+    connect(Coolbar1, &Coolbar::ButtonMenuClick, this, &Form1::Coolbar1_ButtonMenuClick);
+    connect(Grid1, &Grid::DblClick, this, &Form1::Grid1_DblClick);
+    connect(Grid1, &Grid::RowChange, this, &Form1::Grid1_RowChange);
+}
+
+void Form1::Coolbar1_ButtonClick(const QString& key)
+{
+    if (key == "neu") {
+        neuer_tov& entry = Forms::Get<neuer_tov>();
+        entry.SetMode(neuer_tov::Mode::NewPerson);
+        entry.ClearFields();
+        Forms::ShowModal<neuer_tov>();
+        SaveBirthdayList();
+        Grid1->NotifyRowsAdded();
+        Grid1->Refresh();
+        UpdateCountLabels();
+    } else if (key == "aendern") {
+        changeSelectedPerson(*this);
+    } else if (key == "drucken") {
+        PrintBirthdayList();
+    } else if (key == "loeschen") {
+        if (MsgBox("Sind Sie sicher, dass Sie diesen Eintrag löschen wollen?", MsgButtons::YesNo,
+                   MsgIcon::Question, "Datensatz löschen") != MsgAnswer::Yes)
+            return;
+        Grid1->RemoveCurrentRow();
+        SaveBirthdayList();
+        UpdateCountLabels();
+    }
+}
+
+void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
+{
+    if (key != "alle_loeschen")
+        return;
+    const QString question =
+        QStringLiteral("Wenn Sie jetzt auf \"JA\" klicken, wird die gesamte Tovalinerosliste\r"
+                       "gelöscht. Die Daten sind dann endgültig verloren.\r\r"
+                       "Wollen Sie die gesamte Liste jetzt löschen?");
+    if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!") != MsgAnswer::Yes)
+        return;
+    const int count = Grid1->RowCount();
+    for (int i = 0; i < count; ++i) {
+        Grid1->RemoveCurrentRow();
+        UpdateCountLabels();
+    }
+    SaveBirthdayList();
+}
+
+void Form1::Grid1_DblClick()
+{
+    changeSelectedPerson(*this);
+}
+
+void Form1::Grid1_RowChange(int row)
+{
+    if (row <= 0)
+        return;
+    neuer_tov& entry = Forms::Get<neuer_tov>();
+    for (int i = 0; i < 3; ++i)
+        entry.sevText1[i]->SetText(Grid1->Cell(row, i + 1));
+    copyFlag(entry.Check_Standard, Grid1->Cell(row, 4));
+    copyFlag(entry.Check_Automatisch, Grid1->Cell(row, 5));
+    entry.HTML_Text->setPlainText(Grid1->Cell(row, 6));
+    for (int i = 3; i <= 6; ++i)
+        entry.sevText1[i]->SetText(Grid1->Cell(row, i + 4));
+}
+
+void Form1::PrintBirthdayList()
+{
+    MsgBox("Das Drucken der Tovalinerosliste ist in dieser Version noch nicht verfügbar.", MsgButtons::Ok,
+           MsgIcon::Information);
 }

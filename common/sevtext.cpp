@@ -2,8 +2,52 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
+#include <QValidator>
+#include <algorithm>
+
+namespace {
+
+// Digits only, so no locale's group separator ever reaches a file.
+class WholeNumberValidator : public QValidator {
+public:
+    WholeNumberValidator(int minimum, int maximum, int maxLength, QObject* parent)
+        : QValidator(parent), minimum_(minimum), maximum_(maximum), maxLength_(maxLength)
+    {
+    }
+    State validate(QString& input, int&) const override
+    {
+        if (input.size() > maxLength_)
+            return Invalid;
+        if (input.isEmpty())
+            return Intermediate;
+        for (const QChar c : input)
+            if (c.unicode() < u'0' || c.unicode() > u'9')
+                return Invalid;
+        const qlonglong value = input.toLongLong();
+        if (value > maximum_)
+            return Invalid;
+        return value < minimum_ ? Intermediate : Acceptable;
+    }
+
+private:
+    int minimum_;
+    int maximum_;
+    int maxLength_;
+};
+
+QString withoutAccessKey(QString caption)
+{
+    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    caption.remove('&');
+    return caption.replace(QChar(1), '&');
+}
+
+} // namespace
 
 SevText::SevText(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)), button_(new QToolButton(this))
 {
@@ -17,7 +61,11 @@ SevText::SevText(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)),
     setFocusProxy(edit_);
     edit_->installEventFilter(this);
     connect(edit_, &QLineEdit::textChanged, this, [this] { emit Change(); });
-    connect(button_, &QToolButton::clicked, this, [this] { emit ButtonClick(); });
+    connect(button_, &QToolButton::clicked, this, [this] {
+        if (!items_.isEmpty())
+            showList();
+        emit ButtonClick();
+    });
 }
 
 QString SevText::Text() const { return edit_->text(); }
@@ -44,6 +92,74 @@ void SevText::SetMaxLength(int length) { edit_->setMaxLength(length); }
 void SevText::SetLocked(bool locked) { edit_->setReadOnly(locked); }
 void SevText::SetPasswordChar(bool on) { edit_->setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal); }
 
+void SevText::SetCaption(const QString& caption)
+{
+    if (!caption_) {
+        caption_ = new QLabel(this);
+        caption_->setBuddy(edit_);
+        static_cast<QHBoxLayout*>(layout())->insertWidget(0, caption_);
+    }
+    caption_->setText(caption);
+    QString name = withoutAccessKey(caption).trimmed();
+    if (name.endsWith(':'))
+        name.chop(1);
+    edit_->setAccessibleName(name);
+}
+
+void SevText::SetUnit(const QString& unit)
+{
+    if (!unit_) {
+        unit_ = new QLabel(this);
+        auto* row = static_cast<QHBoxLayout*>(layout());
+        row->insertWidget(row->indexOf(edit_) + 1, unit_);
+    }
+    unit_->setText(unit);
+    edit_->setAccessibleDescription(unit);
+}
+
+void SevText::SetNumeric(int minimum, int maximum, int maxLength)
+{
+    // The length is the validator's, not the field's: a longer text from a file stays whole.
+    edit_->setValidator(new WholeNumberValidator(minimum, maximum, maxLength, edit_));
+    edit_->setInputMethodHints(Qt::ImhDigitsOnly);
+}
+
+void SevText::AddItem(const QString& item)
+{
+    if (items_.isEmpty()) {
+        button_->setText(QString());
+        button_->setArrowType(Qt::DownArrow);
+        button_->setAccessibleName(QStringLiteral("Liste öffnen"));
+    }
+    items_.append(item);
+}
+
+void SevText::SelectItem(int index)
+{
+    if (index >= 0 && index < items_.size())
+        SetText(items_[index]);
+}
+
+void SevText::showList()
+{
+    QMenu list(this);
+    for (int i = 0; i < items_.size(); ++i)
+        list.addAction(items_[i])->setData(i);
+    list.setMinimumWidth(edit_->width());
+    if (QAction* chosen = list.exec(edit_->mapToGlobal(edit_->rect().bottomLeft())))
+        SelectItem(chosen->data().toInt());
+}
+
+bool SevText::stepThroughList(int step)
+{
+    if (items_.isEmpty())
+        return false;
+    const int current = static_cast<int>(items_.indexOf(Text()));
+    const int last = static_cast<int>(items_.size()) - 1;
+    SelectItem(current < 0 ? 0 : std::clamp(current + step, 0, last));
+    return true;
+}
+
 QString SevText::ShowOpenDialog(const QString& title, const QString& folder, const QString& fileName,
                                 const QString& filter, const QString& defaultExtension)
 {
@@ -65,6 +181,14 @@ bool SevText::eventFilter(QObject* watched, QEvent* event)
         } else if (event->type() == QEvent::FocusOut) {
             applyColor(foreColor_);
             emit LostFocus();
+        } else if (event->type() == QEvent::KeyPress && !items_.isEmpty()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+                showList();
+                return true;
+            }
+            if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)
+                return stepThroughList(key->key() == Qt::Key_Down ? 1 : -1);
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -3,8 +3,10 @@
 #include "platform/prompt.h"
 
 #include <QColor>
+#include <QStringList>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QToolButton;
 
@@ -29,6 +31,21 @@ public:
     QLineEdit* Edit() const { return edit_; }
     QToolButton* Button() const { return button_; }
 
+    // A caption left of the field (its buddy, so it names the field) and a unit right of it.
+    void SetCaption(const QString& caption);
+    void SetUnit(const QString& unit);
+    QLabel* CaptionLabel() const { return caption_; }
+    QLabel* UnitLabel() const { return unit_; }
+    // Whole numbers only, at most maxLength digits; typing past the maximum is refused, a
+    // number below the minimum is let through while it is being typed. Text set by SetText is
+    // taken as it is.
+    void SetNumeric(int minimum, int maximum, int maxLength);
+    // The drop-down list: the button opens it, Up and Down step through it; choosing an entry
+    // sets the text.
+    void AddItem(const QString& item);
+    QStringList Items() const { return items_; }
+    void SelectItem(int index);
+
     // The chosen full path, or an empty text when the user cancels.
     QString ShowOpenDialog(const QString& title, const QString& folder, const QString& fileName,
                            const QString& filter, const QString& defaultExtension);
@@ -46,8 +63,13 @@ protected:
 
 private:
     void applyColor(const QColor& color);
+    void showList();
+    bool stepThroughList(int step);
     QLineEdit* edit_;
     QToolButton* button_;
+    QLabel* caption_ = nullptr;
+    QLabel* unit_ = nullptr;
+    QStringList items_;
     QColor foreColor_ = Qt::black;
     QColor focusColor_ = Qt::black;
 };

@@ -87,9 +87,15 @@ QString ToQtFilter(const QString& filter)
     return pairs.join(";;");
 }
 
+// The program's texts break lines with CR, CR LF or LF; a message box breaks at LF only.
+static QString displayText(const QString& text)
+{
+    return QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
+}
+
 MsgAnswer QtPrompt::message(const MessageRequest& request)
 {
-    QMessageBox box(boxIcon(request.icon), request.title, request.text, standardButtons(request.buttons),
+    QMessageBox box(boxIcon(request.icon), request.title, displayText(request.text), standardButtons(request.buttons),
                     QApplication::activeWindow());
     return answerOf(box.exec(), request.buttons);
 }

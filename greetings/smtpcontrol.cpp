@@ -1,0 +1,694 @@
+#include "greetings/smtpcontrol.h"
+
+#include "common/textfile.h"
+#include "platform/clock.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QUuid>
+
+#include <curl/curl.h>
+#include <vmime/platforms/posix/posixHandler.hpp>
+#include <vmime/vmime.hpp>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr int DefaultPort = 25;
+constexpr int ImplicitTlsPort = 465;
+// The name we greet the server with; the machine's own name is nobody's business.
+constexpr const char* EhloName = "localhost";
+
+qint32 portOverride = 0;
+QByteArray testCa;
+int waitLimitSeconds = 30;
+
+void initialiseLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        vmime::platform::setHandler<vmime::platforms::posix::posixHandler>();
+    });
+}
+
+bool hasLineBreak(const QString& text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+// vmime sends a bare LF raw inside quoted-printable; every line end becomes CR LF.
+QString withCrLf(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r')) {
+            out += QLatin1String("\r\n");
+            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('\n')) {
+            out += QLatin1String("\r\n");
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QStringList splitAddresses(const QString& text)
+{
+    QStringList list;
+    for (const QString& part : text.split(QRegularExpression(QStringLiteral("[,;]")))) {
+        const QString address = part.trimmed();
+        if (!address.isEmpty())
+            list << address;
+    }
+    return list;
+}
+
+// An address as it may go into the envelope: no blanks, no controls, no brackets.
+bool isPlainAddress(const QString& address)
+{
+    for (QChar c : address)
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f || c == QLatin1Char('<') || c == QLatin1Char('>'))
+            return false;
+    return address.contains(QLatin1Char('@'));
+}
+
+bool isPlainHost(const QString& host)
+{
+    if (host.isEmpty())
+        return false;
+    for (QChar c : host)
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f || QStringLiteral("/?#@\\[]\"<>").contains(c))
+            return false;
+    return true;
+}
+
+std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+vmime::text utf8Text(const QString& text)
+{
+    return vmime::text(vmime::word(utf8(text), vmime::charset(vmime::charsets::UTF_8)));
+}
+
+vmime::mailbox mailboxOf(const QString& name, const QString& address)
+{
+    if (name.isEmpty())
+        return vmime::mailbox(vmime::emailAddress(utf8(address)));
+    return vmime::mailbox(utf8Text(name), vmime::emailAddress(utf8(address)));
+}
+
+QString domainOf(const QString& address)
+{
+    const qsizetype at = address.lastIndexOf(QLatin1Char('@'));
+    const QString domain = at >= 0 ? address.mid(at + 1).trimmed() : QString();
+    return isPlainHost(domain) ? domain : QStringLiteral("localhost");
+}
+
+} // namespace
+
+// What the worker thread and the user-interface thread share for one connection. The curl
+// handle lives from Connect to Disconnect; the other fields belong to the transfer that runs.
+struct SmtpControl::Session {
+    CURL* curl = nullptr;
+    std::thread worker;
+    std::atomic<bool> abort{false};
+    SmtpControl* owner = nullptr;
+
+    // Filled by the callbacks on the worker; read by the owner after the worker has ended.
+    QString lastReply;
+    QString lastRefusal; // the last reply that was an error (4xx, 5xx)
+    bool startTlsOffered = false;
+    bool authOffered = false;
+    bool authSent = false;
+    bool authAccepted = false;
+    bool inAuth = false;
+    bool mailFromSent = false;
+    bool uploading = false;
+    int lastPercent = -1;
+    QByteArray upload;
+    qsizetype uploadPos = 0;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    // What the server last refused, else its last word (the QUIT after a refusal says nothing).
+    QString significantReply() const { return lastRefusal.isEmpty() ? lastReply : lastRefusal; }
+
+    void post(std::function<void()> call) { QMetaObject::invokeMethod(owner, std::move(call), Qt::QueuedConnection); }
+
+    void log(const QString& line)
+    {
+        SmtpControl* control = owner;
+        const QString text = line + QStringLiteral("\r\n");
+        post([control, text] { emit control->Log(text); });
+    }
+
+    void progress(int percent)
+    {
+        if (percent == lastPercent)
+            return;
+        lastPercent = percent;
+        SmtpControl* control = owner;
+        post([control, percent] { emit control->Progress(percent); });
+    }
+
+    void resetTransfer()
+    {
+        lastReply.clear();
+        lastRefusal.clear();
+        authSent = authAccepted = inAuth = mailFromSent = uploading = false;
+        lastPercent = -1;
+        uploadPos = 0;
+        errorBuffer[0] = 0;
+    }
+
+    void serverLine(const QString& line)
+    {
+        lastReply = line;
+        const QString code = line.left(3);
+        if (code.startsWith(QLatin1Char('4')) || code.startsWith(QLatin1Char('5')))
+            lastRefusal = line;
+        const QString capability = line.mid(4).trimmed().toUpper();
+        if (code == QLatin1String("250")) {
+            if (capability == QLatin1String("STARTTLS"))
+                startTlsOffered = true;
+            if (capability.startsWith(QLatin1String("AUTH")))
+                authOffered = true;
+        }
+        if (inAuth && code != QLatin1String("334")) {
+            inAuth = false;
+            authAccepted = code == QLatin1String("235");
+        }
+        log(QStringLiteral("S: ") + line);
+    }
+
+    void clientLine(const QString& line)
+    {
+        const QString upper = line.toUpper();
+        if (upper.startsWith(QLatin1String("AUTH "))) {
+            // Keep the mechanism, never the credentials that may follow it.
+            const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            QString shown = QStringLiteral("AUTH ") + words.value(1);
+            if (words.size() > 2)
+                shown += QStringLiteral(" ****");
+            inAuth = authSent = true;
+            log(QStringLiteral("C: ") + shown);
+            return;
+        }
+        if (inAuth) {
+            log(QStringLiteral("C: ****"));
+            return;
+        }
+        if (upper.startsWith(QLatin1String("EHLO")) || upper.startsWith(QLatin1String("HELO")))
+            authOffered = false; // the capabilities after STARTTLS replace the earlier ones
+        if (upper.startsWith(QLatin1String("MAIL FROM")))
+            mailFromSent = true;
+        log(QStringLiteral("C: ") + line);
+    }
+};
+
+namespace {
+
+int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
+{
+    auto* session = static_cast<SmtpControl::Session*>(user);
+    if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT)
+        return 0;
+    const QString text = QString::fromUtf8(data, static_cast<qsizetype>(size));
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        if (type == CURLINFO_HEADER_IN)
+            session->serverLine(line);
+        else
+            session->clientLine(line);
+    }
+    return 0;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
+{
+    auto* session = static_cast<SmtpControl::Session*>(user);
+    if (session->abort)
+        return 1;
+    if (session->uploading && ultotal > 0)
+        session->progress(static_cast<int>(ulnow * 100 / ultotal));
+    return 0;
+}
+
+size_t onRead(char* buffer, size_t size, size_t count, void* user)
+{
+    auto* session = static_cast<SmtpControl::Session*>(user);
+    const qsizetype room = static_cast<qsizetype>(size * count);
+    const qsizetype left = session->upload.size() - session->uploadPos;
+    const qsizetype n = std::min(room, left);
+    memcpy(buffer, session->upload.constData() + session->uploadPos, static_cast<size_t>(n));
+    session->uploadPos += n;
+    return static_cast<size_t>(n);
+}
+
+} // namespace
+
+SmtpControl::SmtpControl(QObject* parent) : QObject(parent) { initialiseLibraries(); }
+
+SmtpControl::~SmtpControl()
+{
+    if (activeLoop_)
+        activeLoop_->quit();
+    if (running_) {
+        running_->abort = true;
+        if (running_->worker.joinable())
+            running_->worker.join();
+        if (running_->curl && running_ != session_) {
+            curl_easy_cleanup(running_->curl);
+            running_->curl = nullptr;
+        }
+    }
+    if (session_ && session_->curl) {
+        // Closing with the window must not hold it for the full reply time-out.
+        curl_easy_setopt(session_->curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, 2L);
+        curl_easy_setopt(session_->curl, CURLOPT_VERBOSE, 0L);
+        curl_easy_cleanup(session_->curl);
+        session_->curl = nullptr;
+    }
+}
+
+void SmtpControl::SetExtraCaCertificatesForTests(const QByteArray& pem) { testCa = pem; }
+void SmtpControl::SetPortOverrideForTests(qint32 port) { portOverride = port; }
+void SmtpControl::SetWaitLimitForTests(int seconds) { waitLimitSeconds = seconds > 0 ? seconds : 30; }
+
+bool SmtpControl::runOnWorker(const std::shared_ptr<Session>& session, std::function<void()> job)
+{
+    QPointer<SmtpControl> self(this);
+    QEventLoop loop;
+    activeLoop_ = &loop;
+    running_ = session;
+    session->worker = std::thread([session, job = std::move(job)] {
+        job();
+        SmtpControl* control = session->owner;
+        session->post([control] {
+            if (control->activeLoop_)
+                control->activeLoop_->quit();
+        });
+    });
+    loop.exec();
+    if (!self)
+        return false;
+    activeLoop_ = nullptr;
+    session->worker.join();
+    running_.reset();
+    return true;
+}
+
+QString SmtpControl::serverText() const
+{
+    const qint32 port = portOverride ? portOverride : (port_ > 0 ? port_ : DefaultPort);
+    return QStringLiteral("%1 (Port %2)").arg(host_).arg(port);
+}
+
+QString SmtpControl::describeFailure(int code, const QString& lastReply, bool sending) const
+{
+    const QString server = serverText();
+    QString text;
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        text = QStringLiteral("Der Mailserver %1 wurde nicht gefunden.").arg(server);
+        break;
+    case CURLE_COULDNT_CONNECT:
+        text = QStringLiteral("Zum Mailserver %1 konnte keine Verbindung hergestellt werden.").arg(server);
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        text = QStringLiteral("Der Mailserver %1 hat nicht rechtzeitig geantwortet.").arg(server);
+        break;
+    case CURLE_USE_SSL_FAILED:
+        text = QStringLiteral("Der Mailserver %1 bietet keine verschlüsselte Verbindung (STARTTLS) an. Ein "
+                              "Passwort wird nur verschlüsselt übertragen; es wurde nicht gesendet.")
+                   .arg(server);
+        break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+        text = QStringLiteral("Das Zertifikat des Mailservers %1 ist nicht vertrauenswürdig oder gehört "
+                              "nicht zu diesem Namen.")
+                   .arg(server);
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+        text = QStringLiteral("Die verschlüsselte Verbindung zum Mailserver %1 konnte nicht aufgebaut werden.")
+                   .arg(server);
+        break;
+    case CURLE_LOGIN_DENIED:
+        text = QStringLiteral("Der Mailserver %1 hat die Anmeldung mit Benutzername und Passwort abgelehnt.")
+                   .arg(server);
+        break;
+    case CURLE_ABORTED_BY_CALLBACK:
+        text = QStringLiteral("Die Übermittlung an den Mailserver %1 wurde abgebrochen.").arg(server);
+        break;
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY:
+        if (lastReply.startsWith(QLatin1Char('4')) || lastReply.startsWith(QLatin1Char('5')))
+            text = sending ? QStringLiteral("Der Mailserver %1 hat die Nachricht abgelehnt.").arg(server)
+                           : QStringLiteral("Der Mailserver %1 hat die Verbindung abgelehnt.").arg(server);
+        else
+            text = QStringLiteral("Die Verbindung zum Mailserver %1 wurde unterbrochen.").arg(server);
+        break;
+    default:
+        text = QStringLiteral("Beim Mailserver %1 ist ein Fehler aufgetreten (%2, Code %3).")
+                   .arg(server, QString::fromUtf8(curl_easy_strerror(static_cast<CURLcode>(code))))
+                   .arg(code);
+        break;
+    }
+    if (!lastReply.isEmpty())
+        text += QStringLiteral("\r\nLetzte Antwort des Servers: ") + lastReply;
+    return text;
+}
+
+bool SmtpControl::Connect()
+{
+    if (activeLoop_) {
+        lastError_ = QStringLiteral("Es läuft bereits eine Übermittlung an den Mailserver.");
+        return false;
+    }
+    lastError_.clear();
+    if (session_)
+        Disconnect();
+    if (!isPlainHost(host_)) {
+        lastError_ = host_.isEmpty()
+                         ? QStringLiteral("Es ist kein Postausgangsserver (SMTP-Server) angegeben.")
+                         : QStringLiteral("Der Name des Mailservers \"%1\" ist ungültig.").arg(host_);
+        return false;
+    }
+
+    auto session = std::make_shared<Session>();
+    session->owner = this;
+    session->curl = curl_easy_init();
+    if (!session->curl) {
+        lastError_ = QStringLiteral("Die Verbindung zum Mailserver %1 konnte nicht vorbereitet werden.")
+                         .arg(serverText());
+        return false;
+    }
+    session_ = session;
+
+    const qint32 port = portOverride ? portOverride : (port_ > 0 ? port_ : DefaultPort);
+    const bool implicitTls = port_ == ImplicitTlsPort && !portOverride;
+    QString host = host_;
+    if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    const QByteArray url = QStringLiteral("%1://%2:%3/%4")
+                               .arg(implicitTls ? QStringLiteral("smtps") : QStringLiteral("smtp"), host)
+                               .arg(port)
+                               .arg(QLatin1String(EhloName))
+                               .toUtf8();
+    const bool authenticate = useAuthentication_;
+    const QByteArray user = userName_.toUtf8();
+    const QByteArray password = password_.toUtf8();
+    const QByteArray ca = testCa;
+    const long connectMs = (connectTimeoutSeconds_ > 0 ? connectTimeoutSeconds_ : 30) * 1000L;
+    const long waitLimit = waitLimitSeconds;
+    CURLcode result = CURLE_OK;
+
+    const bool alive = runOnWorker(session, [=, &result] {
+        CURL* curl = session->curl;
+        Session* s = session.get();
+        curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, s->errorBuffer);
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, authenticate ? long(CURLUSESSL_ALL) : long(CURLUSESSL_TRY));
+        if (!ca.isEmpty()) {
+            curl_blob blob{const_cast<char*>(ca.constData()), static_cast<size_t>(ca.size()), CURL_BLOB_COPY};
+            curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob);
+        }
+        if (authenticate) {
+            curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+            curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+        }
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+        curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, waitLimit);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, waitLimit);
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, s);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, s);
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, onRead);
+        curl_easy_setopt(curl, CURLOPT_READDATA, s);
+        // NOOP ends the transfer after the greeting, TLS and authentication, and the connection
+        // stays open for the mail transaction.
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        s->resetTransfer();
+        result = curl_easy_perform(curl);
+    });
+    if (!alive)
+        return false;
+
+    if (result != CURLE_OK) {
+        lastError_ = describeFailure(result, session->significantReply(), false);
+    } else if (authenticate && !session->authAccepted) {
+        lastError_ = session->authSent
+                         ? describeFailure(CURLE_LOGIN_DENIED, session->significantReply(), false)
+                         : QStringLiteral("Der Mailserver %1 bietet keine Anmeldung an; mit Benutzername "
+                                          "und Passwort kann nicht gesendet werden.")
+                               .arg(serverText());
+        emit Log(QStringLiteral("C: QUIT\r\n"));
+    } else {
+        return true;
+    }
+    // The handle may still hold a connection; its QUIT is bounded by the reply time-out.
+    session_.reset();
+    runOnWorker(session, [session] {
+        curl_easy_setopt(session->curl, CURLOPT_VERBOSE, 0L);
+        curl_easy_cleanup(session->curl);
+        session->curl = nullptr;
+    });
+    return false;
+}
+
+QByteArray SmtpControl::BuildMessage()
+{
+    initialiseLibraries();
+    const QList<QPair<QString, QString>> headerTexts = {
+        {QStringLiteral("Die Empfängeradresse"), toAddress_},
+        {QStringLiteral("Die Kopie-Empfängeradresse"), ccAddress_},
+        {QStringLiteral("Der Betreff"), subject_},
+        {QStringLiteral("Der Absendername"), fromName_},
+        {QStringLiteral("Die Absenderadresse"), fromAddress_},
+        {QStringLiteral("Die Organisation"), organization_},
+        {QStringLiteral("Der Mailer-Text"), mailerText_},
+    };
+    for (const auto& [what, value] : headerTexts) {
+        if (hasLineBreak(value)) {
+            lastError_ = what + QStringLiteral(" enthält einen Zeilenumbruch; die Nachricht wird nicht gesendet.");
+            return {};
+        }
+    }
+    const QStringList to = splitAddresses(toAddress_);
+    const QStringList cc = splitAddresses(ccAddress_);
+    if (to.isEmpty()) {
+        lastError_ = QStringLiteral("Es ist kein Empfänger angegeben; die Nachricht wird nicht gesendet.");
+        return {};
+    }
+    for (const QString& address : to + cc) {
+        if (!isPlainAddress(address)) {
+            lastError_ = QStringLiteral("Die Adresse \"%1\" ist keine gültige eMail-Adresse; die Nachricht "
+                                        "wird nicht gesendet.")
+                             .arg(address);
+            return {};
+        }
+    }
+
+    try {
+        vmime::messageBuilder builder;
+        builder.setExpeditor(mailboxOf(fromName_, fromAddress_.trimmed()));
+        for (const QString& address : to)
+            builder.getRecipients().appendAddress(vmime::make_shared<vmime::mailbox>(mailboxOf({}, address)));
+        for (const QString& address : cc)
+            builder.getCopyRecipients().appendAddress(
+                vmime::make_shared<vmime::mailbox>(mailboxOf({}, address)));
+        builder.setSubject(utf8Text(subject_));
+
+        const std::string html = utf8(withCrLf(htmlBody_));
+        const std::string plain = utf8(withCrLf(textBody_));
+        const vmime::charset utf8Charset(vmime::charsets::UTF_8);
+        if (!htmlBody_.isEmpty() || textBody_.isEmpty()) {
+            builder.constructTextPart(vmime::mediaType(vmime::mediaTypes::TEXT, vmime::mediaTypes::TEXT_HTML));
+            auto part = vmime::dynamicCast<vmime::htmlTextPart>(builder.getTextPart());
+            part->setCharset(utf8Charset);
+            part->setText(vmime::make_shared<vmime::stringContentHandler>(html));
+            if (plainAlternative_ && !textBody_.isEmpty())
+                part->setPlainText(vmime::make_shared<vmime::stringContentHandler>(plain));
+        } else {
+            builder.constructTextPart(vmime::mediaType(vmime::mediaTypes::TEXT, vmime::mediaTypes::TEXT_PLAIN));
+            auto part = builder.getTextPart();
+            part->setCharset(utf8Charset);
+            part->setText(vmime::make_shared<vmime::stringContentHandler>(plain));
+        }
+
+        QMimeDatabase mimeTypes;
+        for (const QString& path : attachments_) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) {
+                lastError_ = QStringLiteral("Die Anlage \"%1\" kann nicht gelesen werden; die Nachricht wird "
+                                            "nicht gesendet.")
+                                 .arg(QDir::toNativeSeparators(path));
+                return {};
+            }
+            const QByteArray bytes = file.readAll();
+            const QString type = mimeTypes.mimeTypeForFile(path).name();
+            auto attachment = vmime::make_shared<vmime::fileAttachment>(
+                vmime::make_shared<vmime::stringContentHandler>(bytes.toStdString()),
+                vmime::word(utf8(QFileInfo(path).fileName()), utf8Charset), vmime::mediaType(utf8(type)));
+            builder.appendAttachment(attachment);
+        }
+
+        vmime::shared_ptr<vmime::message> message = builder.construct();
+        vmime::shared_ptr<vmime::header> header = message->getHeader();
+
+        const QDateTime now = Now();
+        const QDate d = now.date();
+        const QTime t = now.time();
+        header->Date()->setValue(vmime::datetime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(),
+                                                 now.offsetFromUtc() / 60));
+        header->MessageId()->setValue(
+            vmime::messageId(utf8(QUuid::createUuid().toString(QUuid::WithoutBraces)), utf8(domainOf(fromAddress_))));
+        if (!organization_.isEmpty())
+            header->Organization()->setValue(utf8Text(organization_));
+        if (!mailerText_.isEmpty()) {
+            auto field = vmime::headerFieldFactory::getInstance()->create(vmime::fields::X_MAILER);
+            field->setValue(utf8Text(mailerText_));
+            header->appendField(field);
+        }
+        if (priority_ > 0) {
+            const char* xPriority = priority_ <= 2 ? "1 (Highest)" : priority_ >= 4 ? "5 (Lowest)" : "3 (Normal)";
+            const char* importance = priority_ <= 2 ? "high" : priority_ >= 4 ? "low" : "normal";
+            header->appendField(vmime::headerFieldFactory::getInstance()->create(vmime::fields::X_PRIORITY, xPriority));
+            header->appendField(vmime::headerFieldFactory::getInstance()->create("Importance", importance));
+        }
+        if (readReceipt_)
+            vmime::mdn::MDNHelper::attachMDNRequest(message, mailboxOf(fromName_, fromAddress_.trimmed()));
+
+        std::string bytes;
+        vmime::utility::outputStreamStringAdapter out(bytes);
+        message->generate(out);
+        QByteArray result = QByteArray::fromStdString(bytes);
+        // curl ends an unterminated last line itself; the copy must hold those bytes too.
+        if (!result.endsWith("\r\n"))
+            result += "\r\n";
+        return result;
+    } catch (const std::exception& e) {
+        lastError_ =
+            QStringLiteral("Die Nachricht konnte nicht erstellt werden: %1").arg(QString::fromUtf8(e.what()));
+        return {};
+    }
+}
+
+int SmtpControl::Send()
+{
+    if (activeLoop_) {
+        lastError_ = QStringLiteral("Es läuft bereits eine Übermittlung an den Mailserver.");
+        return 0;
+    }
+    lastError_.clear();
+    if (!session_ || !session_->curl) {
+        lastError_ = QStringLiteral("Es besteht keine Verbindung zum Mailserver %1.").arg(serverText());
+        return 0;
+    }
+    emit SendStart(0);
+
+    if (!tempFolder_.isEmpty())
+        QDir().mkpath(tempFolder_);
+    const bool keepCopy = keepCopy_ && !copyFile_.isEmpty();
+    if (keepCopy) {
+        // Without its copy a greeting would go out again at every check.
+        const QString folder = QFileInfo(copyFile_).absolutePath();
+        if (!QDir().mkpath(folder)) {
+            lastError_ = QStringLiteral("Der Ordner \"%1\" für die Kopie der Nachricht kann nicht angelegt "
+                                        "werden; die Nachricht wird nicht gesendet.")
+                             .arg(QDir::toNativeSeparators(folder));
+            return 0;
+        }
+    }
+    const QByteArray message = BuildMessage();
+    if (message.isEmpty())
+        return 0;
+
+    auto session = session_;
+    const QByteArray from = fromAddress_.trimmed().toUtf8();
+    QList<QByteArray> recipients;
+    for (const QString& address : splitAddresses(toAddress_) + splitAddresses(ccAddress_))
+        recipients << address.toUtf8();
+    session->upload = message;
+    CURLcode result = CURLE_OK;
+
+    const bool alive = runOnWorker(session, [session, from, recipients, &result] {
+        CURL* curl = session->curl;
+        Session* s = session.get();
+        curl_slist* rcpt = nullptr;
+        for (const QByteArray& address : recipients)
+            rcpt = curl_slist_append(rcpt, address.constData());
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+        curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt);
+        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(s->upload.size()));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            s->resetTransfer();
+            s->uploading = true;
+            result = curl_easy_perform(curl);
+            // A connection that died while it waited is only noticed now; one fresh try.
+            const bool stale = (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR) && !s->mailFromSent;
+            if (!stale || s->abort)
+                break;
+        }
+        s->uploading = false;
+        if (result == CURLE_OK)
+            s->progress(100);
+        curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
+        curl_slist_free_all(rcpt);
+    });
+    if (!alive)
+        return 0;
+
+    if (result != CURLE_OK) {
+        lastError_ = describeFailure(result, session->significantReply(), true);
+        return 0;
+    }
+    if (keepCopy) {
+        QString error;
+        if (!WriteFileAtomic(copyFile_, message, &error))
+            lastError_ = QStringLiteral("Die Nachricht wurde gesendet, aber ihre Kopie \"%1\" konnte nicht "
+                                        "gespeichert werden: %2")
+                             .arg(QDir::toNativeSeparators(copyFile_), error);
+    }
+    return 1;
+}
+
+void SmtpControl::Disconnect()
+{
+    if (activeLoop_ || !session_)
+        return;
+    auto session = session_;
+    session_.reset();
+    if (!session->curl)
+        return;
+    // curl says QUIT while it cleans up, without showing it.
+    emit Log(QStringLiteral("C: QUIT\r\n"));
+    runOnWorker(session, [session] {
+        curl_easy_cleanup(session->curl);
+        session->curl = nullptr;
+    });
+}

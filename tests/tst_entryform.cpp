@@ -1,0 +1,590 @@
+#include "app/forms.h"
+#include "app/neuer_tov.h"
+#include "common/coolbar.h"
+#include "common/sevtext.h"
+#include "common/textfile.h"
+#include "support/formfixture.h"
+
+#include <QCheckBox>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+#include <functional>
+
+namespace
+{
+
+QString person(const QString& first, const QString& last, const QString& born, const QString& automatic = "0",
+               const QString& standard = "1", const QString& email = "")
+{
+    return QStringList{first, last, born, automatic, standard, "<p>Gruß</p>", "Weg 1", "12345", "Ort", email}
+        .join('~');
+}
+
+// What the entry form showed while it was open.
+struct Seen {
+    bool opened = false;
+    QString title;
+    QString heading;
+    QString hint;
+    bool anlegenShown = false;
+    bool uebernehmenShown = false;
+    QStringList fields;
+    bool stillOpen = false;
+};
+
+Seen seenIn(neuer_tov& form)
+{
+    Seen seen;
+    seen.opened = true;
+    seen.title = form.windowTitle();
+    seen.heading = form.Label1->text();
+    seen.hint = form.Label2->text();
+    seen.anlegenShown = form.Command1->isVisible();
+    seen.uebernehmenShown = form.Command2->isVisible();
+    for (int field = 1; field <= 10; ++field)
+        seen.fields << form.FieldText(field);
+    return seen;
+}
+
+const QStringList EmptyRecord = {"", "", "", "0", "0", "", "", "", "", ""};
+
+} // namespace
+
+class EntryFormTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        FormRegistry::setProgramEndHandler([] {});
+    }
+    void init();
+    void cleanup() { fixture_.reset(); }
+    void toolbarButtons();
+    void newThenCloseKeepsTheList_data();
+    void newThenCloseKeepsTheList();
+    void createWithEmptyFields();
+    void createStoresEveryField();
+    void changeWritesTheSelectedRow_data();
+    void changeWritesTheSelectedRow();
+    void changeOnAnEmptyListOpensNothing();
+    void rowChangeFillsTheCheckBoxesCrosswise_data();
+    void rowChangeFillsTheCheckBoxesCrosswise();
+    void emailOptionsFollowTheAddress();
+    void zodiacLabel_data();
+    void zodiacLabel();
+    void refusedCharacters_data();
+    void refusedCharacters();
+    void deleteOne_data();
+    void deleteOne();
+    void deleteAll_data();
+    void deleteAll();
+    void printAndEditorAreNotYetThere();
+
+private:
+    Form1& loadList(const QStringList& lines);
+    // Runs act while the entry form is open modally, then closes the form whatever act did, so
+    // a failing step never leaves the run waiting; assertions follow once trigger returned.
+    void whileEntryFormOpen(const std::function<void(neuer_tov&)>& act, const std::function<void()>& trigger);
+    QStringList listFileLines() const;
+    QByteArray listFileBytes() const;
+    FakePrompt& prompt() { return fixture_->seams->prompt; }
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+void EntryFormTest::init()
+{
+    fixture_ = std::make_unique<FormFixture>();
+}
+
+Form1& EntryFormTest::loadList(const QStringList& lines)
+{
+    fixture_->writeList(lines);
+    Form1& form = fixture_->form();
+    form.LoadBirthdayList();
+    for (QLabel* label : form.Label4)
+        label->setText("alt");
+    return form;
+}
+
+void EntryFormTest::whileEntryFormOpen(const std::function<void(neuer_tov&)>& act,
+                                       const std::function<void()>& trigger)
+{
+    // Polls until the form is up: the trigger may run other event loops before it opens.
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&act, &timer] {
+        neuer_tov* form = Forms::Loaded<neuer_tov>();
+        if (!form || !form->isVisible())
+            return;
+        timer.stop();
+        act(*form);
+        if (neuer_tov* open = Forms::Loaded<neuer_tov>(); open && open->isVisible())
+            open->reject();
+    });
+    timer.start(0);
+    trigger();
+    timer.stop();
+    FlushDeletedWindows();
+}
+
+QByteArray EntryFormTest::listFileBytes() const
+{
+    return fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"));
+}
+
+QStringList EntryFormTest::listFileLines() const
+{
+    return SplitLinesAtCr(DecodeCp1252(listFileBytes()));
+}
+
+void EntryFormTest::toolbarButtons()
+{
+    Coolbar* bar = fixture_->form().Coolbar1;
+    QVERIFY(bar);
+    QCOMPARE(bar->objectName(), QStringLiteral("Coolbar1"));
+    QCOMPARE(bar->Keys(), (QStringList{"neu", "", "aendern", "drucken", "", "loeschen"}));
+    const QList<QStringList> expected = {{"neu", "Neu", "Neuen Tovalinero anlegen", ""},
+                                         {"aendern", "Ändern", "Eintrag ändern", ""},
+                                         {"drucken", "", "Alle Einträge drucken...", ""},
+                                         {"loeschen", "Löschen", "Eintrag löschen", "Vorsicht!"}};
+    for (const QStringList& button : expected) {
+        QToolButton* control = bar->Button(button[0]);
+        QVERIFY2(control, qPrintable(button[0]));
+        QCOMPARE(control->text(), button[1]);
+        QCOMPARE(control->toolTip(), button[2]);
+        QCOMPARE(control->property("toolTipTitle").toString(), button[3]);
+        QVERIFY(!control->accessibleName().isEmpty());
+    }
+    QMenu* menu = bar->ButtonMenu("loeschen");
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions()[0]->text(), QStringLiteral("Gesamte Liste löschen..."));
+    QCOMPARE(menu->actions()[0]->objectName(), QStringLiteral("alle_loeschen"));
+    QVERIFY(!bar->ButtonMenu("neu"));
+}
+
+void EntryFormTest::newThenCloseKeepsTheList_data()
+{
+    QTest::addColumn<bool>("byEscape");
+    QTest::addRow("Zurück") << false;
+    QTest::addRow("Esc") << true;
+}
+
+void EntryFormTest::newThenCloseKeepsTheList()
+{
+    QFETCH(bool, byEscape);
+    Form1& form = loadList({"Anna~Meier~1.2.1980~0~1~~~~~", person("Bert", "Abel", "01.03.1975")});
+    Seen seen;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            seen = seenIn(entry);
+            if (byEscape)
+                QTest::keyClick(entry.windowHandle(), Qt::Key_Escape);
+            else
+                entry.Command3->click();
+            seen.stillOpen = entry.isVisible();
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QVERIFY(seen.opened);
+    QVERIFY(!seen.stillOpen);
+    QCOMPARE(seen.title, QStringLiteral("Neuer Tovalinero"));
+    QCOMPARE(seen.heading, QStringLiteral("Neuen Tovalinero anlegen"));
+    QCOMPARE(
+        seen.hint,
+        QStringLiteral("Füllen Sie hier bitte alle Felder aus und klicken Sie anschließend auf >Anlegen<."));
+    QVERIFY(seen.anlegenShown);
+    QVERIFY(!seen.uebernehmenShown);
+    QCOMPARE(seen.fields, EmptyRecord);
+    QVERIFY(!Forms::Loaded<neuer_tov>() || !Forms::Loaded<neuer_tov>()->isVisible());
+    QCOMPARE(form.Grid1->RowCount(), 2);
+    // Rewritten although nothing changed: the loaded date is stored in its full form now.
+    QCOMPARE(listFileBytes(),
+             QByteArray("Anna~Meier~01.02.1980~0~1~~~~~\r\nBert~Abel~01.03.1975~0~1~<p>Gru\xDF</p>"
+                        "~Weg 1~12345~Ort~\r\n"));
+    for (QLabel* label : form.Label4)
+        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 0"));
+    QVERIFY(prompt().messages.isEmpty());
+}
+
+void EntryFormTest::createWithEmptyFields()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "01.03.1975")});
+    form.Grid1->SetCurrentRow(2);
+    whileEntryFormOpen([](neuer_tov& entry) { entry.Command1->click(); },
+                       [&] { form.Coolbar1_ButtonClick("neu"); });
+    QCOMPARE(form.Grid1->RowCount(), 3);
+    QCOMPARE(form.Grid1->RowText(1), QStringLiteral("\t\t\t0\t0\t\t\t\t\t"));
+    QCOMPARE(form.Grid1->RowText(1).split('\t').size(), 10);
+    QCOMPARE(form.Grid1->CurrentRow(), 1);
+    QCOMPARE(form.Grid1->Cell(2, 1), QStringLiteral("Anna"));
+    QCOMPARE(listFileLines().size(), 3);
+    QCOMPARE(listFileLines().first(), QStringLiteral("~~~0~0~~~~~"));
+    for (QLabel* label : form.Label4)
+        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 3 - In 2026: 0"));
+}
+
+void EntryFormTest::createStoresEveryField()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980")});
+    whileEntryFormOpen(
+        [](neuer_tov& entry) {
+            const QStringList texts = {"Jürgen", "Groß",    "24.12.1961",         "Bahnhofstraße 5",
+                                       "04109",  "Leipzig", "juergen@example.org"};
+            for (int i = 0; i < 7; ++i)
+                entry.sevText1[i]->SetText(texts[i]);
+            entry.Form_Activate();
+            entry.Check_Standard->setChecked(true);
+            entry.Check_Automatisch->setChecked(false);
+            entry.HTML_Text->setPlainText("<p>Alles Gute,\nJürgen!</p>");
+            entry.Command1->click();
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    const QStringList expected = {
+        "Jürgen", "Groß",    "24.12.1961",         "1", "0", "<p>Alles Gute,\nJürgen!</p>", "Bahnhofstraße 5",
+        "04109",  "Leipzig", "juergen@example.org"};
+    QCOMPARE(form.Grid1->RowText(1), expected.join('\t'));
+    QCOMPARE(listFileLines().first(), expected.join('~'));
+    QCOMPARE(form.Grid1->RowText(2), person("Anna", "Meier", "01.02.1980").replace('~', '\t'));
+}
+
+void EntryFormTest::changeWritesTheSelectedRow_data()
+{
+    QTest::addColumn<bool>("byDoubleClick");
+    QTest::addRow("Ändern") << false;
+    QTest::addRow("double-click") << true;
+}
+
+void EntryFormTest::changeWritesTheSelectedRow()
+{
+    QFETCH(bool, byDoubleClick);
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980"),
+                            person("Bert", "Abel", "01.03.1975", "1", "0", "bert@example.org")});
+    form.Grid1->SetCurrentRow(2);
+    // A first change that is closed again unloads the form; the second still opens with the row.
+    whileEntryFormOpen([](neuer_tov& entry) { entry.Command3->click(); },
+                       [&] { form.Coolbar1->Button("aendern")->click(); });
+    Seen seen;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            seen = seenIn(entry);
+            entry.sevText1[1]->SetText("Abel-Neu");
+            entry.sevText1[5]->SetText("Neustadt");
+            entry.Check_Automatisch->setChecked(true);
+            entry.Command2->click();
+            seen.stillOpen = entry.isVisible();
+        },
+        [&] {
+            if (!byDoubleClick) {
+                form.Coolbar1->Button("aendern")->click();
+                return;
+            }
+            form.sevTabStrip1->setCurrentIndex(2);
+            form.show();
+            if (!QTest::qWaitForWindowExposed(&form))
+                return;
+            const QRect cell = form.Grid1->visualRect(form.Grid1->model()->index(1, 0));
+            const QPoint at = form.Grid1->viewport()->mapTo(&form, cell.center());
+            QTest::mouseDClick(form.windowHandle(), Qt::LeftButton, {}, at);
+        });
+    QVERIFY(seen.opened);
+    QVERIFY(!seen.stillOpen);
+    QCOMPARE(seen.title, QStringLiteral("Eintrag ändern"));
+    QCOMPARE(seen.heading, QStringLiteral("Tovalineroseintrag ändern"));
+    QCOMPARE(seen.hint,
+             QStringLiteral("Geben Sie Ihre Änderungen ein und klicken Sie anschließend auf >Übernehmen<."));
+    QVERIFY(!seen.anlegenShown);
+    QVERIFY(seen.uebernehmenShown);
+    QCOMPARE(seen.fields, person("Bert", "Abel", "01.03.1975", "1", "0", "bert@example.org").split('~'));
+    const QString changed =
+        QStringList{"Bert",        "Abel-Neu", "01.03.1975", "1",        "1",
+                    "<p>Gruß</p>", "Weg 1",    "12345",      "Neustadt", "bert@example.org"}
+            .join('~');
+    QCOMPARE(listFileLines(), (QStringList{person("Anna", "Meier", "01.02.1980"), changed}));
+    QCOMPARE(form.Grid1->RowCount(), 2);
+    // A change leaves the count line alone.
+    QCOMPARE(form.Label4[2]->text(), QStringLiteral("alt"));
+}
+
+void EntryFormTest::changeOnAnEmptyListOpensNothing()
+{
+    Form1& form = loadList({});
+    Seen seen;
+    whileEntryFormOpen([&](neuer_tov& entry) { seen = seenIn(entry); },
+                       [&] { form.Coolbar1->Button("aendern")->click(); });
+    QVERIFY(!seen.opened);
+    QCOMPARE(form.Grid1->RowCount(), 0);
+    QCOMPARE(listFileBytes(), QByteArray());
+}
+
+void EntryFormTest::rowChangeFillsTheCheckBoxesCrosswise_data()
+{
+    QTest::addColumn<QString>("fourth");
+    QTest::addColumn<QString>("fifth");
+    QTest::addColumn<bool>("automaticallyTicked");
+    QTest::addColumn<bool>("standardTicked");
+    QTest::addRow("send automatically") << "1"
+                                        << "0" << true << false;
+    QTest::addRow("standard greeting") << "0"
+                                       << "1" << false << true;
+    QTest::addRow("both, with blanks") << " 1 "
+                                       << " 1 " << true << true;
+    // A flag that is no number leaves the box as the previous row left it.
+    QTest::addRow("no number") << "ja"
+                               << "" << true << true;
+}
+
+void EntryFormTest::rowChangeFillsTheCheckBoxesCrosswise()
+{
+    QFETCH(QString, fourth);
+    QFETCH(QString, fifth);
+    QFETCH(bool, automaticallyTicked);
+    QFETCH(bool, standardTicked);
+    Form1& form = loadList({person("Alle", "Haken", "01.02.1980", "1", "1", "a@example.org"),
+                            person("Eva", "Test", "05.06.1990", fourth, fifth, "eva@example.org")});
+    form.Grid1->SetCurrentRow(1);
+    form.Grid1->SetCurrentRow(2);
+    neuer_tov* entry = Forms::Loaded<neuer_tov>();
+    QVERIFY(entry);
+    QVERIFY(!entry->isVisible());
+    QCOMPARE(entry->Check_Standard->text(), QStringLiteral("eMail automatisch senden"));
+    QCOMPARE(entry->Check_Automatisch->text(), QStringLiteral("Standard-Gruß senden"));
+    QCOMPARE(entry->Check_Standard->isChecked(), automaticallyTicked);
+    QCOMPARE(entry->Check_Automatisch->isChecked(), standardTicked);
+    QCOMPARE(entry->sevText1[0]->Text(), QStringLiteral("Eva"));
+    QCOMPARE(entry->sevText1[2]->Text(), QStringLiteral("05.06.1990"));
+    QCOMPARE(entry->HTML_Text->toPlainText(), QStringLiteral("<p>Gruß</p>"));
+    QCOMPARE(entry->sevText1[6]->Text(), QStringLiteral("eva@example.org"));
+}
+
+void EntryFormTest::emailOptionsFollowTheAddress()
+{
+    Form1& form = loadList({});
+    QList<bool> enabledSeen;
+    auto optionsEnabled = [](neuer_tov& entry) {
+        const bool all = entry.Check_Standard->isEnabled() && entry.Check_Automatisch->isEnabled() &&
+                         entry.HTML_Text->isEnabled() && entry.Command5->isEnabled();
+        const bool none = !entry.Check_Standard->isEnabled() && !entry.Check_Automatisch->isEnabled() &&
+                          !entry.HTML_Text->isEnabled() && !entry.Command5->isEnabled();
+        return all ? 1 : none ? 0 : -1;
+    };
+    QList<int> states;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            states << optionsEnabled(entry);
+            entry.sevText1[6]->SetText("anna@example.org");
+            entry.Form_Activate();
+            states << optionsEnabled(entry);
+            entry.Check_Standard->setChecked(true);
+            entry.sevText1[6]->SetText(QString());
+            entry.Form_Activate();
+            states << optionsEnabled(entry);
+            // A key typed into the empty address field enables the options once it is there.
+            entry.sevText1[6]->setFocus();
+            QTest::keyClick(entry.windowHandle(), Qt::Key_A);
+            enabledSeen << (entry.sevText1[6]->Text() == "a");
+            states << optionsEnabled(entry);
+            QTest::keyClick(entry.windowHandle(), Qt::Key_Backspace);
+            states << optionsEnabled(entry);
+            entry.Command1->click();
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QCOMPARE(states, (QList<int>{0, 1, 0, 1, 0}));
+    QCOMPARE(enabledSeen, QList<bool>{true});
+    // Disabled, the ticked box still counts.
+    QCOMPARE(form.Grid1->Cell(1, 4), QStringLiteral("1"));
+    QCOMPARE(form.Grid1->Cell(1, 5), QStringLiteral("0"));
+    QCOMPARE(form.Grid1->Cell(1, 10), QString());
+}
+
+void EntryFormTest::zodiacLabel_data()
+{
+    QTest::addColumn<QString>("birthDate");
+    QTest::addColumn<QString>("sign");
+    QTest::addRow("new person") << ""
+                                << "n/v";
+    QTest::addRow("22 November") << "22.11.1980"
+                                 << "Skorpion";
+    QTest::addRow("29 February") << "29.02.1980"
+                                 << "Fische";
+    QTest::addRow("malformed") << "31.02.1980"
+                               << "n/v";
+}
+
+void EntryFormTest::zodiacLabel()
+{
+    QFETCH(QString, birthDate);
+    QFETCH(QString, sign);
+    Form1& form = loadList({});
+    QString shown;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[2]->SetText(birthDate);
+            entry.sevText1_LostFocus(2);
+            shown = entry.Label4->text();
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QCOMPARE(shown, sign);
+}
+
+void EntryFormTest::refusedCharacters_data()
+{
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString tail = ", das in der Tovalinerosliste nicht gespeichert werden kann.";
+    for (const bool change : {false, true}) {
+        const char* mode = change ? "Übernehmen" : "Anlegen";
+        QTest::addRow("%s: tilde in the first name", mode)
+            << change << 0 << "An~na"
+            << "Das Feld \"Vorname\" enthält das Zeichen \"~\"" + tail;
+        QTest::addRow("%s: tab in the last name", mode)
+            << change << 1 << "Mei\ter"
+            << "Das Feld \"Nachname\" enthält das Zeichen Tabulator" + tail;
+        QTest::addRow("%s: Greek letter in the town", mode)
+            << change << 5 << "Ωmega"
+            << "Das Feld \"Wohnort\" enthält das Zeichen \"Ω\" (U+03A9)" + tail;
+        QTest::addRow("%s: emoji in the address", mode)
+            << change << 6 << "anna\U0001F600@example.org"
+            << "Das Feld \"eMail\" enthält das Zeichen \"\U0001F600\" (U+1F600)" + tail;
+        QTest::addRow("%s: tilde in the greeting", mode)
+            << change << -1 << "<p>a~b</p>"
+            << "Das Feld \"Individueller eMail-Text\" enthält das Zeichen \"~\"" + tail;
+    }
+}
+
+void EntryFormTest::refusedCharacters()
+{
+    QFETCH(bool, change);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    const QStringList list = {person("Anna", "Meier", "01.02.1980", "0", "1", "anna@example.org")};
+    Form1& form = loadList(list);
+    const QByteArray before = listFileBytes();
+    bool stillOpen = false;
+    QString kept;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[0]->SetText("Anna");
+            if (field >= 0)
+                entry.sevText1[field]->SetText(text);
+            else
+                entry.HTML_Text->setPlainText(text);
+            (change ? entry.Command2 : entry.Command1)->click();
+            stillOpen = entry.isVisible();
+            kept = field >= 0 ? entry.sevText1[field]->Text() : entry.HTML_Text->toPlainText();
+        },
+        [&] { form.Coolbar1->Button(change ? "aendern" : "neu")->click(); });
+    QCOMPARE(prompt().messages.size(), 1);
+    QVERIFY2(prompt().messages[0].text.startsWith(message), qPrintable(prompt().messages[0].text));
+    QCOMPARE(prompt().messages[0].icon, MsgIcon::Exclamation);
+    QVERIFY(stillOpen);
+    QCOMPARE(kept, text);
+    QCOMPARE(form.Grid1->RowCount(), 1);
+    QCOMPARE(form.Grid1->RowText(1), list[0].split('~').join('\t'));
+    QCOMPARE(listFileBytes(), before);
+}
+
+void EntryFormTest::deleteOne_data()
+{
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<QStringList>("remaining");
+    QTest::addRow("Ja") << MsgAnswer::Yes
+                        << QStringList{person("Anna", "Meier", "01.02.1980"),
+                                       person("Carl", "Zeh", "03.04.1970")};
+    QTest::addRow("Nein") << MsgAnswer::No
+                          << QStringList{person("Anna", "Meier", "01.02.1980"),
+                                         person("Bert", "Abel", "01.03.1975"),
+                                         person("Carl", "Zeh", "03.04.1970")};
+}
+
+void EntryFormTest::deleteOne()
+{
+    QFETCH(MsgAnswer, answer);
+    QFETCH(QStringList, remaining);
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "01.03.1975"),
+                            person("Carl", "Zeh", "03.04.1970")});
+    const QByteArray before = listFileBytes();
+    form.Grid1->SetCurrentRow(2);
+    prompt().answers = {answer};
+    form.Coolbar1->Button("loeschen")->click();
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages[0];
+    QCOMPARE(box.text, QStringLiteral("Sind Sie sicher, dass Sie diesen Eintrag löschen wollen?"));
+    QCOMPARE(box.title, QStringLiteral("Datensatz löschen"));
+    QCOMPARE(box.buttons, MsgButtons::YesNo);
+    QCOMPARE(box.icon, MsgIcon::Question);
+    QCOMPARE(form.Grid1->RowCount(), remaining.size());
+    if (answer == MsgAnswer::Yes) {
+        QCOMPARE(listFileLines(), remaining);
+        QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 0"));
+    } else {
+        QCOMPARE(listFileBytes(), before);
+        QCOMPARE(form.Label4[0]->text(), QStringLiteral("alt"));
+    }
+}
+
+void EntryFormTest::deleteAll_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addRow("three rows, Ja") << 3 << MsgAnswer::Yes;
+    QTest::addRow("one row, Ja") << 1 << MsgAnswer::Yes;
+    QTest::addRow("empty list, Ja") << 0 << MsgAnswer::Yes;
+    QTest::addRow("three rows, Nein") << 3 << MsgAnswer::No;
+}
+
+void EntryFormTest::deleteAll()
+{
+    QFETCH(int, rows);
+    QFETCH(MsgAnswer, answer);
+    QStringList lines;
+    for (int i = 1; i <= rows; ++i)
+        lines << person(QStringLiteral("Person%1").arg(i), "Liste", "01.02.1980");
+    Form1& form = loadList(lines);
+    const QByteArray before = listFileBytes();
+    form.Grid1->SetCurrentRow(rows);
+    prompt().answers = {answer};
+    form.Coolbar1->ButtonMenu("loeschen")->actions()[0]->trigger();
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages[0];
+    QCOMPARE(box.text, QStringLiteral("Wenn Sie jetzt auf \"JA\" klicken, wird die gesamte Tovalinerosliste\r"
+                                      "gelöscht. Die Daten sind dann endgültig verloren.\r\r"
+                                      "Wollen Sie die gesamte Liste jetzt löschen?"));
+    QCOMPARE(box.title, QStringLiteral("VORSICHT !!!"));
+    QCOMPARE(box.buttons, MsgButtons::YesNo);
+    QCOMPARE(box.icon, MsgIcon::Question);
+    if (answer == MsgAnswer::Yes) {
+        QCOMPARE(form.Grid1->RowCount(), 0);
+        QCOMPARE(listFileBytes(), QByteArray());
+        QVERIFY(QFile::exists(fixture_->folder->data("tovalinero.dat")));
+        QCOMPARE(form.Label4[1]->text(), rows > 0 ? QStringLiteral("Tovalineroe: 0 - In 2026: 0") : "alt");
+    } else {
+        QCOMPARE(form.Grid1->RowCount(), rows);
+        QCOMPARE(listFileBytes(), before);
+    }
+}
+
+void EntryFormTest::printAndEditorAreNotYetThere()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980", "0", "1", "anna@example.org")});
+    form.Coolbar1->Button("drucken")->click();
+    whileEntryFormOpen(
+        [](neuer_tov& entry) {
+            entry.Form_Activate();
+            entry.Command5->click();
+        },
+        [&] { form.Coolbar1->Button("aendern")->click(); });
+    QCOMPARE(prompt().texts(),
+             (QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version noch nicht verfügbar.",
+                          "Der WYSIWYG-Editor ist in dieser Version nicht verfügbar."}));
+}
+
+QTEST_MAIN(EntryFormTest)
+#include "tst_entryform.moc"

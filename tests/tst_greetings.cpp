@@ -1,0 +1,389 @@
+#include "app/forms.h"
+#include "common/globale_variablen.h"
+#include "common/mousepointer.h"
+#include "greetings/frmlog.h"
+#include "greetings/greetingsender.h"
+#include "greetings/smtpcontrol.h"
+#include "settings/settingsfile.h"
+#include "support/fakes.h"
+#include "support/programfolderfixture.h"
+#include "support/smtpserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Globale_Variablen;
+
+namespace {
+
+// The parts of a reminder window that a greeting send touches.
+struct HostWindow {
+    QWidget window;
+    SmtpControl* smtp = new SmtpControl(&window);
+    QPushButton* button = new QPushButton(QStringLiteral("&eMail schreiben"), &window);
+    QProgressBar* bar = new QProgressBar(&window);
+    GreetingWorkBox* box = new GreetingWorkBox(&window);
+    QList<bool> completions;
+    int alreadySentNotices = 0;
+    int barShownDuringSend = 0;
+    int buttonEnabledDuringSend = 0;
+
+    HostWindow()
+    {
+        bar->hide();
+        QObject::connect(smtp, &SmtpControl::SendStart, &window, [this] {
+            barShownDuringSend += bar->isVisibleTo(&window);
+            buttonEnabledDuringSend += button->isEnabled();
+            GreetingSender::HandleSendStart(bar);
+        });
+        QObject::connect(smtp, &SmtpControl::Progress, &window,
+                         [this](int percent) { GreetingSender::HandleProgress(bar, percent); });
+        QObject::connect(smtp, &SmtpControl::Log, &window, [](const QString& line) { GreetingSender::HandleLog(line); });
+    }
+
+    void send(GreetingSender::Body body)
+    {
+        GreetingSender::WindowParts parts;
+        parts.window = &window;
+        parts.smtp = smtp;
+        parts.sendButton = button;
+        parts.progressBar = bar;
+        parts.workBox = box;
+        parts.alreadySent = [this] { ++alreadySentNotices; };
+        parts.completed = [this](bool sent) { completions << sent; };
+        GreetingSender::Send(body, parts);
+    }
+};
+
+void setPerson(const QString& firstName = QStringLiteral("Anna"), const QString& email = QStringLiteral("anna@example.org"))
+{
+    PersonFirstName = firstName;
+    PersonLastName = QStringLiteral("Muster");
+    PersonBirthday = QStringLiteral("30.01.1980");
+    PersonEmail = email;
+    PersonStreet = QStringLiteral("Hauptstraße 1");
+    PersonZip = QStringLiteral("10115");
+    PersonTown = QStringLiteral("Berlin");
+    PersonGreetingHtml = QStringLiteral("<p>Liebe &lt;VORNAME&gt;, &lt;Vorname&gt; <VORNAME> &lt;ABSENDERNAME&gt;</p>");
+    PersonUseStandardText = 1;
+    SenderName = QStringLiteral("Jürgen");
+}
+
+void setAccount(const ProgramFolderFixture& folder)
+{
+    folder.setSetting(Settings::SmtpFromName, QStringLiteral("Jürgen Sender"));
+    folder.setSetting(Settings::SmtpFromCompany, QStringLiteral("Muster GmbH"));
+    folder.setSetting(Settings::SmtpFromAddress, QStringLiteral("juergen@example.org"));
+    folder.setSetting(Settings::SmtpServer, QStringLiteral("127.0.0.1"));
+    folder.setSetting(Settings::GreetingSubject, QStringLiteral("Alles Gute zum Tovalinero!"));
+}
+
+} // namespace
+
+class TestGreetings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { FormRegistry::setProgramEndHandler([] {}); }
+
+    void cleanup()
+    {
+        SmtpControl::SetPortOverrideForTests(0);
+        Forms::Unload<frmlog>();
+        FlushDeletedWindows();
+    }
+
+    // Eight placeholders in order, exact and case-sensitive; earlier values are searched again.
+    void placeholders_data()
+    {
+        QTest::addColumn<QString>("firstName");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addRow("all eight")
+            << "Anna"
+            << "&lt;VORNAME&gt; &lt;NACHNAME&gt; &lt;TOVALINERO&gt; &lt;EMAIL&gt; &lt;STRASSE&gt; &lt;PLZ&gt; "
+               "&lt;WOHNORT&gt; &lt;ABSENDERNAME&gt;"
+            << "Anna Muster 30.01.1980 anna@example.org Hauptstraße 1 10115 Berlin Jürgen";
+        QTest::addRow("every occurrence") << "Anna" << "&lt;VORNAME&gt;&lt;VORNAME&gt;" << "AnnaAnna";
+        QTest::addRow("other capitals and plain brackets stay")
+            << "Anna" << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;" << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;";
+        QTest::addRow("a later placeholder inside a value") << "&lt;EMAIL&gt;" << "&lt;VORNAME&gt;"
+                                                            << "anna@example.org";
+        QTest::addRow("an earlier placeholder inside a value stays") << "&lt;VORNAME&gt;" << "&lt;VORNAME&gt;"
+                                                                     << "&lt;VORNAME&gt;";
+        QTest::addRow("no escaping of the values") << "<b>Anna</b> & Co" << "&lt;VORNAME&gt;"
+                                                   << "<b>Anna</b> & Co";
+        QTest::addRow("empty text") << "Anna" << "" << "";
+    }
+
+    void placeholders()
+    {
+        QFETCH(QString, firstName);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        setPerson(firstName);
+        QCOMPARE(GreetingSender::FillPlaceholders(text), expected);
+    }
+
+    // Standard and individual greeting arrive filled; the yearly copy holds the bytes sent.
+    void sendsGreeting_data()
+    {
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<bool>("removeFolders");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("standard template")
+            << true << false
+            << QStringList{"Hallo Anna Muster,", "am 30.01.1980", "in 10115 Berlin, Hauptstraße 1.", "Jürgen</p>",
+                           "ging an anna@example.org."};
+        QTest::addRow("own text") << false << false
+                                  << QStringList{"<p>Liebe Anna, &lt;Vorname&gt; <VORNAME> Jürgen</p>"};
+        QTest::addRow("copy and temp folders missing") << true << true << QStringList{"Hallo Anna Muster,"};
+    }
+
+    void sendsGreeting()
+    {
+        QFETCH(bool, standard);
+        QFETCH(bool, removeFolders);
+        QFETCH(QStringList, expected);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        setPerson();
+        if (removeFolders) {
+            QVERIFY(QDir(folder.data("emails")).removeRecursively());
+            QVERIFY(QDir(folder.data("temp")).removeRecursively());
+        }
+        const QByteArray templateBytes = folder.readBytes(folder.data("standard.html"));
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        HostWindow host;
+
+        host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
+
+        QCOMPARE(seams.prompt.messages.size(), 0);
+        QCOMPARE(host.completions, QList<bool>{true});
+        QCOMPARE(host.barShownDuringSend, 1);
+        QCOMPARE(host.buttonEnabledDuringSend, 0);
+        QVERIFY(host.button->isEnabled());
+        QVERIFY(host.bar->isHidden());
+        QVERIFY(!IsBusyPointerShown());
+        QCOMPARE(server.messages().size(), 1);
+        const QByteArray received = server.messages().first();
+        const QString html = SmtpServer::HtmlPart(received);
+        for (const QString& text : expected)
+            QVERIFY2(html.contains(text), qPrintable(text + "\n" + html));
+        QVERIFY(!html.contains("&lt;VORNAME&gt;"));
+        QVERIFY(received.contains("Subject: Alles Gute zum Tovalinero!"));
+        QVERIFY(received.contains("X-Mailer: Tovalinero Pro V3.1.1 (www.tovalinero.example)"));
+        QVERIFY(received.contains("Organization: Muster GmbH"));
+        QVERIFY(!received.contains("Disposition-Notification-To"));
+        QCOMPARE(folder.readBytes(folder.data("emails/2026_anna@example.org_Anna.eml")), received);
+        QCOMPARE(folder.readBytes(folder.data("standard.html")), templateBytes);
+        QCOMPARE(host.smtp->Port(), 25);
+        QVERIFY(QDir(folder.data("temp")).exists());
+        if (standard)
+            QVERIFY(host.box->Text().contains("Hallo Anna Muster,"));
+        else
+            QCOMPARE(PersonGreetingHtml, QStringLiteral("<p>Liebe Anna, &lt;Vorname&gt; <VORNAME> Jürgen</p>"));
+        // The protocol went to the status window, which nobody showed.
+        frmlog* log = Forms::Loaded<frmlog>();
+        QVERIFY(log);
+        QVERIFY(!log->isVisible());
+        QVERIFY(log->Text().startsWith("C: QUIT\r\n"));
+        QVERIFY(log->Text().contains("C: MAIL FROM:<juergen@example.org>"));
+    }
+
+    // One greeting a year per address and first name.
+    void alreadySent_data()
+    {
+        QTest::addColumn<QString>("secondFirstName");
+        QTest::addColumn<QString>("secondEmail");
+        QTest::addColumn<int>("secondYear");
+        QTest::addColumn<bool>("secondSent");
+        QTest::addRow("another person, same address and first name") << "Anna" << "anna@example.org" << 2026 << false;
+        QTest::addRow("same address, other first name") << "Bernd" << "anna@example.org" << 2026 << true;
+        QTest::addRow("next year") << "Anna" << "anna@example.org" << 2027 << true;
+    }
+
+    void alreadySent()
+    {
+        QFETCH(QString, secondFirstName);
+        QFETCH(QString, secondEmail);
+        QFETCH(int, secondYear);
+        QFETCH(bool, secondSent);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        HostWindow host;
+        setPerson();
+        host.send(GreetingSender::Body::Standard);
+        QCOMPARE(server.messages().size(), 1);
+
+        setPerson(secondFirstName, secondEmail);
+        PersonLastName = QStringLiteral("Zweiter");
+        seams.clock.set(QDateTime(QDate(secondYear, 1, 30), QTime(11, 0)));
+        const QString greetingBefore = PersonGreetingHtml;
+        host.send(GreetingSender::Body::Individual);
+
+        QCOMPARE(server.messages().size(), secondSent ? 2 : 1);
+        QCOMPARE(host.alreadySentNotices, secondSent ? 0 : 1);
+        QCOMPARE(host.completions.size(), secondSent ? 2 : 1);
+        if (!secondSent)
+            QCOMPARE(PersonGreetingHtml, greetingBefore); // nothing was prepared
+        QVERIFY(QFile::exists(folder.data(QStringLiteral("emails/%1_%2_%3.eml")
+                                              .arg(secondYear)
+                                              .arg(secondEmail, secondFirstName))));
+        QCOMPARE(seams.prompt.messages.size(), 0);
+    }
+
+    // The account members follow settings lines 6 to 14; a failed connection gives message 3.
+    void accountMembers_data()
+    {
+        QTest::addColumn<QString>("line10");
+        QTest::addColumn<QString>("line14");
+        QTest::addColumn<bool>("authentication");
+        QTest::addColumn<bool>("readReceipt");
+        QTest::addRow("defaults") << " 0 " << " 0 " << false << false;
+        QTest::addRow("authentication on") << " 1 " << " 0 " << true << false;
+        QTest::addRow("without blanks") << "1" << "1" << true << true;
+        QTest::addRow("two is no authentication, but a read receipt") << " 2 " << " 2 " << false << true;
+        QTest::addRow("empty lines count as 0") << "" << "" << false << false;
+        QTest::addRow("no number counts as 0") << "ja" << "x" << false << false;
+    }
+
+    void accountMembers()
+    {
+        QFETCH(QString, line10);
+        QFETCH(QString, line14);
+        QFETCH(bool, authentication);
+        QFETCH(bool, readReceipt);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        folder.setSetting(Settings::SmtpAuthRequired, line10);
+        folder.setSetting(Settings::SmtpUserName, QStringLiteral("anna.konto"));
+        folder.setSetting(Settings::SmtpPassword, QStringLiteral(" geheim "));
+        folder.setSetting(Settings::ReadReceiptRequested, line14);
+        SmtpControl::SetPortOverrideForTests(SmtpServer::FreePort());
+        setPerson();
+        HostWindow host;
+
+        host.send(GreetingSender::Body::Standard);
+
+        SmtpControl& smtp = *host.smtp;
+        QCOMPARE(smtp.Host(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(smtp.Port(), 25);
+        QCOMPARE(smtp.FromName(), QStringLiteral("Jürgen Sender"));
+        QCOMPARE(smtp.Organization(), QStringLiteral("Muster GmbH"));
+        QCOMPARE(smtp.FromAddress(), QStringLiteral("juergen@example.org"));
+        QCOMPARE(smtp.UseAuthentication(), authentication);
+        QCOMPARE(smtp.UserName(), authentication ? QStringLiteral("anna.konto") : QString());
+        QCOMPARE(smtp.ReadReceipt(), readReceipt);
+        QCOMPARE(smtp.Subject(), QStringLiteral("Alles Gute zum Tovalinero!"));
+        QCOMPARE(smtp.TextBody(), smtp.HtmlBody());
+        QCOMPARE(smtp.TempFolder(), folder.folder() + "/daten/temp");
+        QCOMPARE(smtp.CopyFile(), folder.folder() + "/daten/emails/2026_anna@example.org_Anna.eml");
+        QVERIFY(smtp.Attachments().isEmpty());
+
+        QCOMPARE(seams.prompt.messages.size(), 1);
+        const MessageRequest box = seams.prompt.messages.first();
+        QCOMPARE(box.text, QStringLiteral("Fehler beim Verbinden mit dem Mailserver\r\n") + smtp.LastError());
+        QVERIFY(box.text.contains("127.0.0.1"));
+        QCOMPARE(box.title, QStringLiteral("Tovalinero"));
+        QCOMPARE(box.icon, MsgIcon::None);
+        QCOMPARE(box.buttons, MsgButtons::Ok);
+        QVERIFY(host.completions.isEmpty());
+        QVERIFY(host.button->isEnabled());
+        QVERIFY(host.bar->isHidden());
+        QVERIFY(!IsBusyPointerShown());
+        QVERIFY(!QFile::exists(smtp.CopyFile()));
+    }
+
+    // A message the server refuses is reported, never shown as sent, and leaves no copy.
+    void refusedMessage()
+    {
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        SmtpServer server;
+        SmtpServer::Options options;
+        options.rejectRecipients = true;
+        QVERIFY(server.start(options));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        setPerson();
+        HostWindow host;
+
+        host.send(GreetingSender::Body::Standard);
+
+        QCOMPARE(host.completions, QList<bool>{false});
+        QCOMPARE(seams.prompt.messages.size(), 1);
+        QVERIFY(seams.prompt.messages.first().text.startsWith("Fehler beim Versenden der Nachricht\r\n"));
+        QVERIFY(seams.prompt.messages.first().text.contains("550"));
+        QVERIFY(!QFile::exists(folder.data("emails/2026_anna@example.org_Anna.eml")));
+        QVERIFY(host.button->isEnabled());
+        QVERIFY(host.bar->isHidden());
+        QVERIFY(!IsBusyPointerShown());
+    }
+
+    // The already-sent texts, exactly.
+    void notices()
+    {
+        setPerson();
+        QCOMPARE(GreetingSender::AlreadySentBoxText(),
+                 QStringLiteral("Sie haben bereits eine eMail an\r\r< anna@example.org >\r\rgesendet. Wenn Sie eine "
+                                "neue eMail verfassen wollen, \rdann klicken Sie auf den Button \"eMail schreiben\"."));
+        QCOMPARE(GreetingSender::AlreadySentStatusText(),
+                 QStringLiteral("Ein Tovalinerosgruß wurde heute bereits an \r\n< anna@example.org > abgeschickt."));
+        FakeSeams seams;
+        GreetingSender::ShowAlreadySentBox();
+        QCOMPARE(seams.prompt.messages.size(), 1);
+        QCOMPARE(seams.prompt.messages.first().title, QStringLiteral("eMail bereits gesendet"));
+        QCOMPARE(seams.prompt.messages.first().icon, MsgIcon::Information);
+    }
+
+    // The status window: created hidden by the first line, newest first, lost when closed.
+    void statusWindow()
+    {
+        QVERIFY(!Forms::Loaded<frmlog>());
+        GreetingSender::HandleLog("A\r\n");
+        GreetingSender::HandleLog("B\r\n");
+        GreetingSender::HandleLog("C");
+        frmlog* log = Forms::Loaded<frmlog>();
+        QVERIFY(log);
+        QVERIFY(!log->isVisible());
+        QCOMPARE(log->windowTitle(), QStringLiteral("Status"));
+        QCOMPARE(log->Text(), QStringLiteral("CB\r\nA\r\n"));
+        QCOMPARE(log->txtStatus->toPlainText(), QStringLiteral("CB\nA\n"));
+        QVERIFY(log->txtStatus->isReadOnly());
+
+        log->show();
+        log->close();
+        FlushDeletedWindows();
+        QVERIFY(!Forms::Loaded<frmlog>());
+        GreetingSender::HandleLog("D\r\n");
+        QCOMPARE(Forms::Get<frmlog>().Text(), QStringLiteral("D\r\n"));
+    }
+
+    // A list entry cannot make the copy land outside the copy folder.
+    void copyPathStaysInFolder()
+    {
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        const QString path = GreetingSender::CopyFilePath("a@b.de", "../../x/../y");
+        QCOMPARE(QFileInfo(path).absolutePath(), folder.folder() + "/daten/emails");
+        QCOMPARE(GreetingSender::CopyFilePath("a@b.de", "Anna"), folder.folder() + "/daten/emails/2026_a@b.de_Anna.eml");
+        QVERIFY(!GreetingSender::FileExists(folder.data("emails")));
+    }
+};
+
+QTEST_MAIN(TestGreetings)
+#include "tst_greetings.moc"
