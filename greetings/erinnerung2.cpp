@@ -22,7 +22,8 @@
 
 using namespace Globale_Variablen;
 
-namespace {
+namespace
+{
 
 // Settings line 19 as the countdown's seconds; anything but a whole number from 1 to 99 means
 // no countdown.
@@ -52,7 +53,8 @@ erinnerung2::erinnerung2(QWidget* parent) : QDialog(parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(QPixmap(QStringLiteral(":/icons/tovalinero.xpm")));
     Image1->setAlignment(Qt::AlignTop);
-    Label3 = new QLabel(QStringLiteral("Folgende Person aus Ihrer Tovalinerosliste hat heute Tovalinero:"), this);
+    Label3 =
+        new QLabel(QStringLiteral("Folgende Person aus Ihrer Tovalinerosliste hat heute Tovalinero:"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setWordWrap(true);
     Label1 = new QLabel(this);
@@ -156,9 +158,15 @@ void erinnerung2::Timer1_Timer()
     }
 }
 
-void erinnerung2::SendStandardGreeting() { send(true); }
+void erinnerung2::SendStandardGreeting()
+{
+    send(true);
+}
 
-void erinnerung2::SendIndividualGreeting() { send(false); }
+void erinnerung2::SendIndividualGreeting()
+{
+    send(false);
+}
 
 void erinnerung2::send(bool standard)
 {
@@ -180,7 +188,10 @@ void erinnerung2::send(bool standard)
         sending_ = false;
 }
 
-bool erinnerung2::FileExists(const QString& sFile) { return GreetingSender::FileExists(sFile); }
+bool erinnerung2::FileExists(const QString& sFile)
+{
+    return GreetingSender::FileExists(sFile);
+}
 
 void erinnerung2::Timer2_Timer()
 {
@@ -194,14 +205,18 @@ void erinnerung2::Timer2_Timer()
     QPointer<erinnerung2> self(this);
     for (int i = 0; i <= n; ++i) {
         WaitSeconds(1);
-        if (!self || unloaded_)
+        if (!self || unloaded_ || !isVisible())
             return;
-        Label2->setText(QStringLiteral("In %1 Sekunden wird das Fenster automatisch geschlossen.").arg(n - i));
+        Label2->setText(
+            QStringLiteral("In %1 Sekunden wird das Fenster automatisch geschlossen.").arg(n - i));
     }
     unloadWindow();
 }
 
-void erinnerung2::Command1_Click() { unloadWindow(); }
+void erinnerung2::Command1_Click()
+{
+    unloadWindow();
+}
 
 void erinnerung2::unloadWindow()
 {
@@ -244,4 +259,7 @@ void erinnerung2::sevSMTP1_Progress(int percent)
     QCoreApplication::processEvents();
 }
 
-void erinnerung2::sevSMTP1_Log(const QString& line) { GreetingSender::HandleLog(line); }
+void erinnerung2::sevSMTP1_Log(const QString& line)
+{
+    GreetingSender::HandleLog(line);
+}

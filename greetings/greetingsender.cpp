@@ -17,9 +17,11 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
-namespace GreetingSender {
+namespace GreetingSender
+{
 
-namespace {
+namespace
+{
 
 using namespace Globale_Variablen;
 
@@ -32,10 +34,14 @@ struct Placeholder {
 const QList<Placeholder>& placeholders()
 {
     static const QList<Placeholder> list = {
-        {QStringLiteral("&lt;VORNAME&gt;"), &PersonFirstName}, {QStringLiteral("&lt;NACHNAME&gt;"), &PersonLastName},
-        {QStringLiteral("&lt;TOVALINERO&gt;"), &PersonBirthday}, {QStringLiteral("&lt;EMAIL&gt;"), &PersonEmail},
-        {QStringLiteral("&lt;STRASSE&gt;"), &PersonStreet},      {QStringLiteral("&lt;PLZ&gt;"), &PersonZip},
-        {QStringLiteral("&lt;WOHNORT&gt;"), &PersonTown},        {QStringLiteral("&lt;ABSENDERNAME&gt;"), &SenderName},
+        {QStringLiteral("&lt;VORNAME&gt;"), &PersonFirstName},
+        {QStringLiteral("&lt;NACHNAME&gt;"), &PersonLastName},
+        {QStringLiteral("&lt;TOVALINERO&gt;"), &PersonBirthday},
+        {QStringLiteral("&lt;EMAIL&gt;"), &PersonEmail},
+        {QStringLiteral("&lt;STRASSE&gt;"), &PersonStreet},
+        {QStringLiteral("&lt;PLZ&gt;"), &PersonZip},
+        {QStringLiteral("&lt;WOHNORT&gt;"), &PersonTown},
+        {QStringLiteral("&lt;ABSENDERNAME&gt;"), &SenderName},
     };
     return list;
 }
@@ -57,7 +63,10 @@ QString fileNamePart(QString text)
     return text;
 }
 
-void processPendingOnce() { QCoreApplication::processEvents(); }
+void processPendingOnce()
+{
+    QCoreApplication::processEvents();
+}
 
 } // namespace
 
@@ -75,7 +84,10 @@ QString CopyFilePath(const QString& address, const QString& firstName)
            QStringLiteral(".eml");
 }
 
-bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+bool FileExists(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
 
 QString MailerText(int blanks)
 {
@@ -92,7 +104,8 @@ QString AlreadySentBoxText()
 
 void ShowAlreadySentBox()
 {
-    MsgBox(AlreadySentBoxText(), MsgButtons::Ok, MsgIcon::Information, QStringLiteral("eMail bereits gesendet"));
+    MsgBox(AlreadySentBoxText(), MsgButtons::Ok, MsgIcon::Information,
+           QStringLiteral("eMail bereits gesendet"));
 }
 
 QString AlreadySentStatusText()
@@ -121,7 +134,10 @@ void HandleProgress(QProgressBar* progressBar, int percent)
     processPendingOnce();
 }
 
-void HandleLog(const QString& line) { Forms::Get<frmlog>().AddLine(line); }
+void HandleLog(const QString& line)
+{
+    Forms::Get<frmlog>().AddLine(line);
+}
 
 void Send(Body body, const WindowParts& parts)
 {
@@ -238,4 +254,7 @@ GreetingWorkBox::GreetingWorkBox(QWidget* parent) : QWidget(parent)
     hide();
 }
 
-void GreetingWorkBox::LoadFile(const QString& path) { text_ = ReadTextFile(path).value_or(QString()); }
+void GreetingWorkBox::LoadFile(const QString& path)
+{
+    text_ = ReadTextFile(path).value_or(QString());
+}

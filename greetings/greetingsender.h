@@ -41,9 +41,9 @@ class GreetingWorkBox;
 //   void erinnerung1::sevSMTP1_Log(const QString& line) { GreetingSender::HandleLog(line); }
 //
 //   // the senders:
-//   void erinnerung1::SendStandardGreeting() { GreetingSender::Send(GreetingSender::Body::Standard, parts()); }
-//   void erinnerung1::SendIndividualGreeting() { GreetingSender::Send(GreetingSender::Body::Individual, parts()); }
-//   GreetingSender::WindowParts erinnerung1::parts()
+//   void erinnerung1::SendStandardGreeting() { GreetingSender::Send(GreetingSender::Body::Standard, parts());
+//   } void erinnerung1::SendIndividualGreeting() { GreetingSender::Send(GreetingSender::Body::Individual,
+//   parts()); } GreetingSender::WindowParts erinnerung1::parts()
 //   {
 //       GreetingSender::WindowParts p;
 //       p.window = this;
@@ -62,7 +62,8 @@ class GreetingWorkBox;
 //
 // The window may be closed while Connect or Send wait (the control waits in a local event loop);
 // the sequence then touches none of the window's parts any more.
-namespace GreetingSender {
+namespace GreetingSender
+{
 
 enum class Body { Standard, Individual };
 

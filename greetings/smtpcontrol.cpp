@@ -20,7 +20,8 @@
 #include <mutex>
 #include <thread>
 
-namespace {
+namespace
+{
 
 constexpr int DefaultPort = 25;
 constexpr int ImplicitTlsPort = 465;
@@ -95,7 +96,10 @@ bool isPlainHost(const QString& host)
     return true;
 }
 
-std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
+std::string utf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
 
 vmime::text utf8Text(const QString& text)
 {
@@ -135,7 +139,9 @@ struct SmtpControl::Session {
     bool authAccepted = false;
     bool inAuth = false;
     bool mailFromSent = false;
+    bool quitShown = false;
     bool uploading = false;
+    bool connectionOpen = false; // after the transfer: curl still holds the connection
     int lastPercent = -1;
     QByteArray upload;
     qsizetype uploadPos = 0;
@@ -144,7 +150,10 @@ struct SmtpControl::Session {
     // What the server last refused, else its last word (the QUIT after a refusal says nothing).
     QString significantReply() const { return lastRefusal.isEmpty() ? lastReply : lastRefusal; }
 
-    void post(std::function<void()> call) { QMetaObject::invokeMethod(owner, std::move(call), Qt::QueuedConnection); }
+    void post(std::function<void()> call)
+    {
+        QMetaObject::invokeMethod(owner, std::move(call), Qt::QueuedConnection);
+    }
 
     void log(const QString& line)
     {
@@ -185,6 +194,9 @@ struct SmtpControl::Session {
             if (capability.startsWith(QLatin1String("AUTH")))
                 authOffered = true;
         }
+        // curl closes a connection after a refused transaction with a QUIT it does not show.
+        if (code == QLatin1String("221") && !quitShown)
+            log(QStringLiteral("C: QUIT"));
         if (inAuth && code != QLatin1String("334")) {
             inAuth = false;
             authAccepted = code == QLatin1String("235");
@@ -213,11 +225,22 @@ struct SmtpControl::Session {
             authOffered = false; // the capabilities after STARTTLS replace the earlier ones
         if (upper.startsWith(QLatin1String("MAIL FROM")))
             mailFromSent = true;
+        quitShown = upper == QLatin1String("QUIT");
         log(QStringLiteral("C: ") + line);
     }
 };
 
-namespace {
+namespace
+{
+
+CURLcode perform(SmtpControl::Session* s)
+{
+    const CURLcode result = curl_easy_perform(s->curl);
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    s->connectionOpen =
+        curl_easy_getinfo(s->curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD;
+    return result;
+}
 
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
 {
@@ -261,7 +284,10 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user)
 
 } // namespace
 
-SmtpControl::SmtpControl(QObject* parent) : QObject(parent) { initialiseLibraries(); }
+SmtpControl::SmtpControl(QObject* parent) : QObject(parent)
+{
+    initialiseLibraries();
+}
 
 SmtpControl::~SmtpControl()
 {
@@ -285,9 +311,18 @@ SmtpControl::~SmtpControl()
     }
 }
 
-void SmtpControl::SetExtraCaCertificatesForTests(const QByteArray& pem) { testCa = pem; }
-void SmtpControl::SetPortOverrideForTests(qint32 port) { portOverride = port; }
-void SmtpControl::SetWaitLimitForTests(int seconds) { waitLimitSeconds = seconds > 0 ? seconds : 30; }
+void SmtpControl::SetExtraCaCertificatesForTests(const QByteArray& pem)
+{
+    testCa = pem;
+}
+void SmtpControl::SetPortOverrideForTests(qint32 port)
+{
+    portOverride = port;
+}
+void SmtpControl::SetWaitLimitForTests(int seconds)
+{
+    waitLimitSeconds = seconds > 0 ? seconds : 30;
+}
 
 bool SmtpControl::runOnWorker(const std::shared_ptr<Session>& session, std::function<void()> job)
 {
@@ -343,8 +378,9 @@ QString SmtpControl::describeFailure(int code, const QString& lastReply, bool se
                    .arg(server);
         break;
     case CURLE_SSL_CONNECT_ERROR:
-        text = QStringLiteral("Die verschlüsselte Verbindung zum Mailserver %1 konnte nicht aufgebaut werden.")
-                   .arg(server);
+        text =
+            QStringLiteral("Die verschlüsselte Verbindung zum Mailserver %1 konnte nicht aufgebaut werden.")
+                .arg(server);
         break;
     case CURLE_LOGIN_DENIED:
         text = QStringLiteral("Der Mailserver %1 hat die Anmeldung mit Benutzername und Passwort abgelehnt.")
@@ -450,7 +486,7 @@ bool SmtpControl::Connect()
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");
         curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
         s->resetTransfer();
-        result = curl_easy_perform(curl);
+        result = perform(s);
     });
     if (!alive)
         return false;
@@ -458,16 +494,21 @@ bool SmtpControl::Connect()
     if (result != CURLE_OK) {
         lastError_ = describeFailure(result, session->significantReply(), false);
     } else if (authenticate && !session->authAccepted) {
-        lastError_ = session->authSent
-                         ? describeFailure(CURLE_LOGIN_DENIED, session->significantReply(), false)
-                         : QStringLiteral("Der Mailserver %1 bietet keine Anmeldung an; mit Benutzername "
-                                          "und Passwort kann nicht gesendet werden.")
-                               .arg(serverText());
-        emit Log(QStringLiteral("C: QUIT\r\n"));
+        if (session->authSent)
+            lastError_ = describeFailure(CURLE_LOGIN_DENIED, session->significantReply(), false);
+        else if (session->authOffered && userName_.isEmpty())
+            lastError_ = QStringLiteral("Für die Anmeldung am Mailserver %1 ist kein Benutzername angegeben.")
+                             .arg(serverText());
+        else
+            lastError_ = QStringLiteral("Der Mailserver %1 bietet keine Anmeldung an; mit Benutzername und "
+                                        "Passwort kann nicht gesendet werden.")
+                             .arg(serverText());
     } else {
         return true;
     }
     // The handle may still hold a connection; its QUIT is bounded by the reply time-out.
+    if (session->connectionOpen)
+        emit Log(QStringLiteral("C: QUIT\r\n"));
     session_.reset();
     runOnWorker(session, [session] {
         curl_easy_setopt(session->curl, CURLOPT_VERBOSE, 0L);
@@ -491,7 +532,8 @@ QByteArray SmtpControl::BuildMessage()
     };
     for (const auto& [what, value] : headerTexts) {
         if (hasLineBreak(value)) {
-            lastError_ = what + QStringLiteral(" enthält einen Zeilenumbruch; die Nachricht wird nicht gesendet.");
+            lastError_ =
+                what + QStringLiteral(" enthält einen Zeilenumbruch; die Nachricht wird nicht gesendet.");
             return {};
         }
     }
@@ -524,14 +566,16 @@ QByteArray SmtpControl::BuildMessage()
         const std::string plain = utf8(withCrLf(textBody_));
         const vmime::charset utf8Charset(vmime::charsets::UTF_8);
         if (!htmlBody_.isEmpty() || textBody_.isEmpty()) {
-            builder.constructTextPart(vmime::mediaType(vmime::mediaTypes::TEXT, vmime::mediaTypes::TEXT_HTML));
+            builder.constructTextPart(
+                vmime::mediaType(vmime::mediaTypes::TEXT, vmime::mediaTypes::TEXT_HTML));
             auto part = vmime::dynamicCast<vmime::htmlTextPart>(builder.getTextPart());
             part->setCharset(utf8Charset);
             part->setText(vmime::make_shared<vmime::stringContentHandler>(html));
             if (plainAlternative_ && !textBody_.isEmpty())
                 part->setPlainText(vmime::make_shared<vmime::stringContentHandler>(plain));
         } else {
-            builder.constructTextPart(vmime::mediaType(vmime::mediaTypes::TEXT, vmime::mediaTypes::TEXT_PLAIN));
+            builder.constructTextPart(
+                vmime::mediaType(vmime::mediaTypes::TEXT, vmime::mediaTypes::TEXT_PLAIN));
             auto part = builder.getTextPart();
             part->setCharset(utf8Charset);
             part->setText(vmime::make_shared<vmime::stringContentHandler>(plain));
@@ -560,10 +604,10 @@ QByteArray SmtpControl::BuildMessage()
         const QDateTime now = Now();
         const QDate d = now.date();
         const QTime t = now.time();
-        header->Date()->setValue(vmime::datetime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(),
-                                                 now.offsetFromUtc() / 60));
-        header->MessageId()->setValue(
-            vmime::messageId(utf8(QUuid::createUuid().toString(QUuid::WithoutBraces)), utf8(domainOf(fromAddress_))));
+        header->Date()->setValue(vmime::datetime(d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                                                 t.second(), now.offsetFromUtc() / 60));
+        header->MessageId()->setValue(vmime::messageId(
+            utf8(QUuid::createUuid().toString(QUuid::WithoutBraces)), utf8(domainOf(fromAddress_))));
         if (!organization_.isEmpty())
             header->Organization()->setValue(utf8Text(organization_));
         if (!mailerText_.isEmpty()) {
@@ -572,9 +616,12 @@ QByteArray SmtpControl::BuildMessage()
             header->appendField(field);
         }
         if (priority_ > 0) {
-            const char* xPriority = priority_ <= 2 ? "1 (Highest)" : priority_ >= 4 ? "5 (Lowest)" : "3 (Normal)";
+            const char* xPriority = priority_ <= 2   ? "1 (Highest)"
+                                    : priority_ >= 4 ? "5 (Lowest)"
+                                                     : "3 (Normal)";
             const char* importance = priority_ <= 2 ? "high" : priority_ >= 4 ? "low" : "normal";
-            header->appendField(vmime::headerFieldFactory::getInstance()->create(vmime::fields::X_PRIORITY, xPriority));
+            header->appendField(
+                vmime::headerFieldFactory::getInstance()->create(vmime::fields::X_PRIORITY, xPriority));
             header->appendField(vmime::headerFieldFactory::getInstance()->create("Importance", importance));
         }
         if (readReceipt_)
@@ -648,7 +695,7 @@ int SmtpControl::Send()
         for (int attempt = 0; attempt < 2; ++attempt) {
             s->resetTransfer();
             s->uploading = true;
-            result = curl_easy_perform(curl);
+            result = perform(s);
             // A connection that died while it waited is only noticed now; one fresh try.
             const bool stale = (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR) && !s->mailFromSent;
             if (!stale || s->abort)
@@ -686,7 +733,8 @@ void SmtpControl::Disconnect()
     if (!session->curl)
         return;
     // curl says QUIT while it cleans up, without showing it.
-    emit Log(QStringLiteral("C: QUIT\r\n"));
+    if (session->connectionOpen)
+        emit Log(QStringLiteral("C: QUIT\r\n"));
     runOnWorker(session, [session] {
         curl_easy_cleanup(session->curl);
         session->curl = nullptr;

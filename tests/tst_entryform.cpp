@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -183,11 +184,13 @@ void EntryFormTest::newThenCloseKeepsTheList()
     whileEntryFormOpen(
         [&](neuer_tov& entry) {
             seen = seenIn(entry);
+            // Closing unloads the form, which may be deleted before the click returns.
+            const QPointer<neuer_tov> form(&entry);
             if (byEscape)
                 QTest::keyClick(entry.windowHandle(), Qt::Key_Escape);
             else
                 entry.Command3->click();
-            seen.stillOpen = entry.isVisible();
+            seen.stillOpen = form && form->isVisible();
         },
         [&] { form.Coolbar1->Button("neu")->click(); });
     QVERIFY(seen.opened);
@@ -275,8 +278,9 @@ void EntryFormTest::changeWritesTheSelectedRow()
             entry.sevText1[1]->SetText("Abel-Neu");
             entry.sevText1[5]->SetText("Neustadt");
             entry.Check_Automatisch->setChecked(true);
+            const QPointer<neuer_tov> form(&entry);
             entry.Command2->click();
-            seen.stillOpen = entry.isVisible();
+            seen.stillOpen = form && form->isVisible();
         },
         [&] {
             if (!byDoubleClick) {
@@ -476,8 +480,11 @@ void EntryFormTest::refusedCharacters()
                 entry.sevText1[field]->SetText(text);
             else
                 entry.HTML_Text->setPlainText(text);
+            const QPointer<neuer_tov> form(&entry);
             (change ? entry.Command2 : entry.Command1)->click();
-            stillOpen = entry.isVisible();
+            stillOpen = form && form->isVisible();
+            if (!stillOpen)
+                return;
             kept = field >= 0 ? entry.sevText1[field]->Text() : entry.HTML_Text->toPlainText();
         },
         [&] { form.Coolbar1->Button(change ? "aendern" : "neu")->click(); });

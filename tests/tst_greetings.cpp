@@ -18,7 +18,8 @@
 
 using namespace Globale_Variablen;
 
-namespace {
+namespace
+{
 
 // The parts of a reminder window that a greeting send touches.
 struct HostWindow {
@@ -42,7 +43,8 @@ struct HostWindow {
         });
         QObject::connect(smtp, &SmtpControl::Progress, &window,
                          [this](int percent) { GreetingSender::HandleProgress(bar, percent); });
-        QObject::connect(smtp, &SmtpControl::Log, &window, [](const QString& line) { GreetingSender::HandleLog(line); });
+        QObject::connect(smtp, &SmtpControl::Log, &window,
+                         [](const QString& line) { GreetingSender::HandleLog(line); });
     }
 
     void send(GreetingSender::Body body)
@@ -59,7 +61,8 @@ struct HostWindow {
     }
 };
 
-void setPerson(const QString& firstName = QStringLiteral("Anna"), const QString& email = QStringLiteral("anna@example.org"))
+void setPerson(const QString& firstName = QStringLiteral("Anna"),
+               const QString& email = QStringLiteral("anna@example.org"))
 {
     PersonFirstName = firstName;
     PersonLastName = QStringLiteral("Muster");
@@ -68,7 +71,8 @@ void setPerson(const QString& firstName = QStringLiteral("Anna"), const QString&
     PersonStreet = QStringLiteral("Hauptstraße 1");
     PersonZip = QStringLiteral("10115");
     PersonTown = QStringLiteral("Berlin");
-    PersonGreetingHtml = QStringLiteral("<p>Liebe &lt;VORNAME&gt;, &lt;Vorname&gt; <VORNAME> &lt;ABSENDERNAME&gt;</p>");
+    PersonGreetingHtml =
+        QStringLiteral("<p>Liebe &lt;VORNAME&gt;, &lt;Vorname&gt; <VORNAME> &lt;ABSENDERNAME&gt;</p>");
     PersonUseStandardText = 1;
     SenderName = QStringLiteral("Jürgen");
 }
@@ -89,7 +93,10 @@ class TestGreetings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { FormRegistry::setProgramEndHandler([] {}); }
+    void initTestCase()
+    {
+        FormRegistry::setProgramEndHandler([] {});
+    }
 
     void cleanup()
     {
@@ -106,19 +113,29 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addRow("all eight")
             << "Anna"
-            << "&lt;VORNAME&gt; &lt;NACHNAME&gt; &lt;TOVALINERO&gt; &lt;EMAIL&gt; &lt;STRASSE&gt; &lt;PLZ&gt; "
+            << "&lt;VORNAME&gt; &lt;NACHNAME&gt; &lt;TOVALINERO&gt; &lt;EMAIL&gt; &lt;STRASSE&gt; "
+               "&lt;PLZ&gt; "
                "&lt;WOHNORT&gt; &lt;ABSENDERNAME&gt;"
             << "Anna Muster 30.01.1980 anna@example.org Hauptstraße 1 10115 Berlin Jürgen";
-        QTest::addRow("every occurrence") << "Anna" << "&lt;VORNAME&gt;&lt;VORNAME&gt;" << "AnnaAnna";
+        QTest::addRow("every occurrence") << "Anna"
+                                          << "&lt;VORNAME&gt;&lt;VORNAME&gt;"
+                                          << "AnnaAnna";
         QTest::addRow("other capitals and plain brackets stay")
-            << "Anna" << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;" << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;";
-        QTest::addRow("a later placeholder inside a value") << "&lt;EMAIL&gt;" << "&lt;VORNAME&gt;"
+            << "Anna"
+            << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;"
+            << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;";
+        QTest::addRow("a later placeholder inside a value") << "&lt;EMAIL&gt;"
+                                                            << "&lt;VORNAME&gt;"
                                                             << "anna@example.org";
-        QTest::addRow("an earlier placeholder inside a value stays") << "&lt;VORNAME&gt;" << "&lt;VORNAME&gt;"
+        QTest::addRow("an earlier placeholder inside a value stays") << "&lt;VORNAME&gt;"
+                                                                     << "&lt;VORNAME&gt;"
                                                                      << "&lt;VORNAME&gt;";
-        QTest::addRow("no escaping of the values") << "<b>Anna</b> & Co" << "&lt;VORNAME&gt;"
+        QTest::addRow("no escaping of the values") << "<b>Anna</b> & Co"
+                                                   << "&lt;VORNAME&gt;"
                                                    << "<b>Anna</b> & Co";
-        QTest::addRow("empty text") << "Anna" << "" << "";
+        QTest::addRow("empty text") << "Anna"
+                                    << ""
+                                    << "";
     }
 
     void placeholders()
@@ -138,8 +155,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::addRow("standard template")
             << true << false
-            << QStringList{"Hallo Anna Muster,", "am 30.01.1980", "in 10115 Berlin, Hauptstraße 1.", "Jürgen</p>",
-                           "ging an anna@example.org."};
+            << QStringList{"Hallo Anna Muster,", "am 30.01.1980", "in 10115 Berlin, Hauptstraße 1.",
+                           "Jürgen</p>", "ging an anna@example.org."};
         QTest::addRow("own text") << false << false
                                   << QStringList{"<p>Liebe Anna, &lt;Vorname&gt; <VORNAME> Jürgen</p>"};
         QTest::addRow("copy and temp folders missing") << true << true << QStringList{"Hallo Anna Muster,"};
@@ -190,7 +207,8 @@ private slots:
         if (standard)
             QVERIFY(host.box->Text().contains("Hallo Anna Muster,"));
         else
-            QCOMPARE(PersonGreetingHtml, QStringLiteral("<p>Liebe Anna, &lt;Vorname&gt; <VORNAME> Jürgen</p>"));
+            QCOMPARE(PersonGreetingHtml,
+                     QStringLiteral("<p>Liebe Anna, &lt;Vorname&gt; <VORNAME> Jürgen</p>"));
         // The protocol went to the status window, which nobody showed.
         frmlog* log = Forms::Loaded<frmlog>();
         QVERIFY(log);
@@ -206,9 +224,12 @@ private slots:
         QTest::addColumn<QString>("secondEmail");
         QTest::addColumn<int>("secondYear");
         QTest::addColumn<bool>("secondSent");
-        QTest::addRow("another person, same address and first name") << "Anna" << "anna@example.org" << 2026 << false;
-        QTest::addRow("same address, other first name") << "Bernd" << "anna@example.org" << 2026 << true;
-        QTest::addRow("next year") << "Anna" << "anna@example.org" << 2027 << true;
+        QTest::addRow("another person, same address and first name") << "Anna"
+                                                                     << "anna@example.org" << 2026 << false;
+        QTest::addRow("same address, other first name") << "Bernd"
+                                                        << "anna@example.org" << 2026 << true;
+        QTest::addRow("next year") << "Anna"
+                                   << "anna@example.org" << 2027 << true;
     }
 
     void alreadySent()
@@ -239,9 +260,8 @@ private slots:
         QCOMPARE(host.completions.size(), secondSent ? 2 : 1);
         if (!secondSent)
             QCOMPARE(PersonGreetingHtml, greetingBefore); // nothing was prepared
-        QVERIFY(QFile::exists(folder.data(QStringLiteral("emails/%1_%2_%3.eml")
-                                              .arg(secondYear)
-                                              .arg(secondEmail, secondFirstName))));
+        QVERIFY(QFile::exists(folder.data(
+            QStringLiteral("emails/%1_%2_%3.eml").arg(secondYear).arg(secondEmail, secondFirstName))));
         QCOMPARE(seams.prompt.messages.size(), 0);
     }
 
@@ -252,12 +272,18 @@ private slots:
         QTest::addColumn<QString>("line14");
         QTest::addColumn<bool>("authentication");
         QTest::addColumn<bool>("readReceipt");
-        QTest::addRow("defaults") << " 0 " << " 0 " << false << false;
-        QTest::addRow("authentication on") << " 1 " << " 0 " << true << false;
-        QTest::addRow("without blanks") << "1" << "1" << true << true;
-        QTest::addRow("two is no authentication, but a read receipt") << " 2 " << " 2 " << false << true;
-        QTest::addRow("empty lines count as 0") << "" << "" << false << false;
-        QTest::addRow("no number counts as 0") << "ja" << "x" << false << false;
+        QTest::addRow("defaults") << " 0 "
+                                  << " 0 " << false << false;
+        QTest::addRow("authentication on") << " 1 "
+                                           << " 0 " << true << false;
+        QTest::addRow("without blanks") << "1"
+                                        << "1" << true << true;
+        QTest::addRow("two is no authentication, but a read receipt") << " 2 "
+                                                                      << " 2 " << false << true;
+        QTest::addRow("empty lines count as 0") << ""
+                                                << "" << false << false;
+        QTest::addRow("no number counts as 0") << "ja"
+                                               << "x" << false << false;
     }
 
     void accountMembers()
@@ -339,10 +365,12 @@ private slots:
     {
         setPerson();
         QCOMPARE(GreetingSender::AlreadySentBoxText(),
-                 QStringLiteral("Sie haben bereits eine eMail an\r\r< anna@example.org >\r\rgesendet. Wenn Sie eine "
-                                "neue eMail verfassen wollen, \rdann klicken Sie auf den Button \"eMail schreiben\"."));
+                 QStringLiteral(
+                     "Sie haben bereits eine eMail an\r\r< anna@example.org >\r\rgesendet. Wenn Sie eine "
+                     "neue eMail verfassen wollen, \rdann klicken Sie auf den Button \"eMail schreiben\"."));
         QCOMPARE(GreetingSender::AlreadySentStatusText(),
-                 QStringLiteral("Ein Tovalinerosgruß wurde heute bereits an \r\n< anna@example.org > abgeschickt."));
+                 QStringLiteral(
+                     "Ein Tovalinerosgruß wurde heute bereits an \r\n< anna@example.org > abgeschickt."));
         FakeSeams seams;
         GreetingSender::ShowAlreadySentBox();
         QCOMPARE(seams.prompt.messages.size(), 1);
@@ -380,7 +408,8 @@ private slots:
         ProgramFolderFixture folder;
         const QString path = GreetingSender::CopyFilePath("a@b.de", "../../x/../y");
         QCOMPARE(QFileInfo(path).absolutePath(), folder.folder() + "/daten/emails");
-        QCOMPARE(GreetingSender::CopyFilePath("a@b.de", "Anna"), folder.folder() + "/daten/emails/2026_a@b.de_Anna.eml");
+        QCOMPARE(GreetingSender::CopyFilePath("a@b.de", "Anna"),
+                 folder.folder() + "/daten/emails/2026_a@b.de_Anna.eml");
         QVERIFY(!GreetingSender::FileExists(folder.data("emails")));
     }
 };

@@ -4,16 +4,16 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QRegularExpression>
-#include <QThread>
 #include <QFile>
+#include <QJsonArray>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 // The SMTP component against a real server on 127.0.0.1.
@@ -86,20 +86,21 @@ private slots:
         QTest::addColumn<int>("option");
         QTest::addColumn<QByteArrayList>("expected");
         QTest::addColumn<QByteArrayList>("absent");
-        QTest::addRow("plain greeting") << 0
-                                        << QByteArrayList{"Content-Type: multipart/alternative",
-                                                          "Content-Type: text/html; charset=utf-8",
-                                                          "Content-Type: text/plain; charset=utf-8",
-                                                          "Subject: =?utf-8?", "Organization: =?utf-8?"}
-                                        << QByteArrayList{"Disposition-Notification-To", "X-Priority", "Cc:"};
-        QTest::addRow("read receipt") << 1 << QByteArrayList{"Disposition-Notification-To:"} << QByteArrayList{};
-        QTest::addRow("high priority") << 2 << QByteArrayList{"X-Priority: 1 (Highest)", "Importance: high"}
-                                       << QByteArrayList{};
-        QTest::addRow("copy recipients") << 3 << QByteArrayList{"Cc: bernd@example.org, carla@example.org"}
-                                         << QByteArrayList{};
+        QTest::addRow("plain greeting")
+            << 0
+            << QByteArrayList{"Content-Type: multipart/alternative", "Content-Type: text/html; charset=utf-8",
+                              "Content-Type: text/plain; charset=utf-8", "Subject: =?utf-8?",
+                              "Organization: =?utf-8?"}
+            << QByteArrayList{"Disposition-Notification-To", "X-Priority", "Cc:"};
+        QTest::addRow("read receipt")
+            << 1 << QByteArrayList{"Disposition-Notification-To:"} << QByteArrayList{};
+        QTest::addRow("high priority")
+            << 2 << QByteArrayList{"X-Priority: 1 (Highest)", "Importance: high"} << QByteArrayList{};
+        QTest::addRow("copy recipients")
+            << 3 << QByteArrayList{"Cc: bernd@example.org, carla@example.org"} << QByteArrayList{};
         QTest::addRow("attachment") << 4
-                                    << QByteArrayList{"Content-Type: multipart/mixed", "Content-Disposition: attachment",
-                                                      "filename"}
+                                    << QByteArrayList{"Content-Type: multipart/mixed",
+                                                      "Content-Disposition: attachment", "filename"}
                                     << QByteArrayList{};
         QTest::addRow("html only") << 5 << QByteArrayList{"Content-Type: text/html; charset=utf-8"}
                                    << QByteArrayList{"multipart/alternative", "text/plain"};
@@ -166,8 +167,10 @@ private slots:
         QTest::addRow("silent server") << "silent" << false << "nicht rechtzeitig geantwortet";
         QTest::addRow("no host") << "nohost" << false << "kein Postausgangsserver";
         QTest::addRow("recipient rejected") << "reject" << true << "550 5.1.1";
-        QTest::addRow("line feed in recipient") << "lfto" << true << "Empfängeradresse enthält einen Zeilenumbruch";
-        QTest::addRow("carriage return in subject") << "crsubject" << true << "Betreff enthält einen Zeilenumbruch";
+        QTest::addRow("line feed in recipient")
+            << "lfto" << true << "Empfängeradresse enthält einen Zeilenumbruch";
+        QTest::addRow("carriage return in subject")
+            << "crsubject" << true << "Betreff enthält einen Zeilenumbruch";
         QTest::addRow("no recipient") << "noto" << true << "kein Empfänger";
     }
 
@@ -212,7 +215,8 @@ private slots:
         }
         QVERIFY2(smtp.LastError().contains(errorPart), qPrintable(smtp.LastError()));
         if (kind != "nohost")
-            QVERIFY2(smtp.LastError().contains(QStringLiteral("127.0.0.1")) || connects, qPrintable(smtp.LastError()));
+            QVERIFY2(smtp.LastError().contains(QStringLiteral("127.0.0.1")) || connects,
+                     qPrintable(smtp.LastError()));
         QVERIFY(!QFile::exists(copy));
         QVERIFY(server.messages().isEmpty());
     }
@@ -227,7 +231,8 @@ private slots:
         QTest::addColumn<QString>("errorPart");
         QTest::addRow("starttls and auth") << true << true << "geheim" << true << "";
         QTest::addRow("wrong password") << true << true << "falsch" << false << "Anmeldung";
-        QTest::addRow("auth offered without tls") << false << true << "geheim" << false << "verschlüsselte Verbindung";
+        QTest::addRow("auth offered without tls")
+            << false << true << "geheim" << false << "verschlüsselte Verbindung";
         QTest::addRow("untrusted certificate") << true << false << "geheim" << false << "Zertifikat";
     }
 
@@ -278,7 +283,8 @@ private slots:
             QVERIFY(server.authAttempts().isEmpty());
         const QString all = log.join(QString());
         QVERIFY(!all.contains(password));
-        QVERIFY(!all.contains(QString::fromLatin1(QByteArray("\0anna\0" + password.toLatin1(), 7 + password.size()).toBase64())));
+        QVERIFY(!all.contains(QString::fromLatin1(
+            QByteArray("\0anna\0" + password.toLatin1(), 7 + password.size()).toBase64())));
         QVERIFY(!all.contains(QString::fromLatin1(password.toLatin1().toBase64())));
     }
 

@@ -8,7 +8,8 @@
 #include <QTcpSocket>
 #include <QThread>
 
-namespace {
+namespace
+{
 
 const QString Python = QStringLiteral("/usr/bin/python3");
 
@@ -29,7 +30,10 @@ bool runOpenssl(const QStringList& arguments, const QString& folder)
 
 } // namespace
 
-SmtpServer::~SmtpServer() { stop(); }
+SmtpServer::~SmtpServer()
+{
+    stop();
+}
 
 quint16 SmtpServer::FreePort()
 {
@@ -61,9 +65,10 @@ bool SmtpServer::startMailbox()
     mailbox_ = true;
     port_ = FreePort();
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(Python, {QStringLiteral("-m"), QStringLiteral("aiosmtpd"), QStringLiteral("-n"),
-                            QStringLiteral("-l"), QStringLiteral("127.0.0.1:%1").arg(port_), QStringLiteral("-c"),
-                            QStringLiteral("aiosmtpd.handlers.Mailbox"), dir_.path() + "/maildir"});
+    process_.start(Python,
+                   {QStringLiteral("-m"), QStringLiteral("aiosmtpd"), QStringLiteral("-n"),
+                    QStringLiteral("-l"), QStringLiteral("127.0.0.1:%1").arg(port_), QStringLiteral("-c"),
+                    QStringLiteral("aiosmtpd.handlers.Mailbox"), dir_.path() + "/maildir"});
     return process_.waitForStarted(10000) && waitUntilAccepting();
 }
 
@@ -75,9 +80,11 @@ bool SmtpServer::start(const Options& options)
                           QStringLiteral("--port"), QString::number(port_), QStringLiteral("--folder"),
                           dir_.path()};
     if (!options.certificate.isEmpty())
-        arguments << QStringLiteral("--cert") << options.certificate << QStringLiteral("--key") << options.key;
+        arguments << QStringLiteral("--cert") << options.certificate << QStringLiteral("--key")
+                  << options.key;
     if (!options.user.isEmpty())
-        arguments << QStringLiteral("--user") << options.user << QStringLiteral("--password") << options.password;
+        arguments << QStringLiteral("--user") << options.user << QStringLiteral("--password")
+                  << options.password;
     if (options.rejectRecipients)
         arguments << QStringLiteral("--reject-rcpt");
     if (options.acceptDelay > 0)
@@ -134,7 +141,8 @@ QList<QJsonObject> SmtpServer::envelopes() const
 {
     QList<QJsonObject> list;
     for (int n = 1; QFile::exists(QStringLiteral("%1/msg-%2.json").arg(dir_.path()).arg(n)); ++n)
-        list << QJsonDocument::fromJson(readAll(QStringLiteral("%1/msg-%2.json").arg(dir_.path()).arg(n))).object();
+        list << QJsonDocument::fromJson(readAll(QStringLiteral("%1/msg-%2.json").arg(dir_.path()).arg(n)))
+                    .object();
     return list;
 }
 
@@ -144,7 +152,8 @@ QStringList SmtpServer::authAttempts() const
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-bool SmtpServer::MakeCertificates(const QString& folder, QString* certificate, QString* key, QByteArray* caPem)
+bool SmtpServer::MakeCertificates(const QString& folder, QString* certificate, QString* key,
+                                  QByteArray* caPem)
 {
     QFile ext(folder + "/server.ext");
     if (!ext.open(QIODevice::WriteOnly))
@@ -155,15 +164,15 @@ bool SmtpServer::MakeCertificates(const QString& folder, QString* certificate, Q
               "extendedKeyUsage=serverAuth\n");
     ext.close();
     const bool made =
-        runOpenssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days",
-                    "2", "-subj", "/CN=Tovalinero Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
-                    "-addext", "keyUsage=critical,keyCertSign,cRLSign"},
+        runOpenssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem",
+                    "-days", "2", "-subj", "/CN=Tovalinero Test CA", "-addext",
+                    "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign"},
                    folder) &&
-        runOpenssl({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr", "-subj",
-                    "/CN=127.0.0.1"},
+        runOpenssl({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr",
+                    "-subj", "/CN=127.0.0.1"},
                    folder) &&
-        runOpenssl({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",
-                    "-out", "server.pem", "-days", "2", "-extfile", "server.ext"},
+        runOpenssl({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                    "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext"},
                    folder);
     if (!made)
         return false;

@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 
 // A real SMTP server on 127.0.0.1 and a free port, run by Debian's /usr/bin/python3.
-class SmtpServer {
+class SmtpServer
+{
 public:
     struct Options {
         // Certificate and key in PEM: STARTTLS is offered.
@@ -42,7 +43,8 @@ public:
     QStringList authAttempts() const;
 
     // A throwaway CA and a server certificate for 127.0.0.1 in folder; false without openssl.
-    static bool MakeCertificates(const QString& folder, QString* certificate, QString* key, QByteArray* caPem);
+    static bool MakeCertificates(const QString& folder, QString* certificate, QString* key,
+                                 QByteArray* caPem);
     // The decoded text of the message's HTML part.
     static QString HtmlPart(const QByteArray& message);
     // A TCP port nobody listens on at the moment.
