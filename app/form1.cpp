@@ -15,13 +15,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 constexpr int DefaultCheckIntervalSeconds = 3600;
 constexpr int TabWelcome = 0;
 constexpr int TabUpcoming = 1;
 constexpr int TabList = 2;
 
-QString upcomingFilePath() { return DataFile("demnaechst.dat"); }
+QString upcomingFilePath()
+{
+    return DataFile("demnaechst.dat");
+}
 } // namespace
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent), Timer1(new QTimer(this))
@@ -139,9 +143,15 @@ void Form1::SwitchCountdown(bool restartOnly)
     }
 }
 
-void Form1::Check_Pruefung_Click() { SwitchCountdown(true); }
+void Form1::Check_Pruefung_Click()
+{
+    SwitchCountdown(true);
+}
 
-void Form1::ApplyContinuousCheck() { SwitchCountdown(false); }
+void Form1::ApplyContinuousCheck()
+{
+    SwitchCountdown(false);
+}
 
 void Form1::UpdateCountLabels()
 {

@@ -12,7 +12,8 @@ class Coolbar;
 
 // The main window: the tabs, the list grid Grid1, the coming-birthday grid Grid2, the
 // countdown of the periodic check, the menus, the toolbar, the search box and the tray.
-class Form1 : public QMainWindow, public Ui::Form1 {
+class Form1 : public QMainWindow, public Ui::Form1
+{
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);

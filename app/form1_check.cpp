@@ -16,7 +16,8 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 enum ListField {
     FirstName = 1,
@@ -31,7 +32,10 @@ enum ListField {
     Email
 };
 
-QString upcomingFilePath() { return DataFile("demnaechst.dat"); }
+QString upcomingFilePath()
+{
+    return DataFile("demnaechst.dat");
+}
 
 QStringList readUpcomingFile()
 {
@@ -42,7 +46,8 @@ QStringList readUpcomingFile()
 }
 
 // Runs never overlap: a check asked for while one waits for a reminder window is dropped.
-class RunGuard {
+class RunGuard
+{
 public:
     explicit RunGuard(bool& running) : running_(running) { running_ = true; }
     ~RunGuard() { running_ = false; }
@@ -150,7 +155,8 @@ void Form1::WarnInTray(const QString& name)
     tray.setIcon(windowIcon());
     tray.setToolTip(ProductWithVersion());
     tray.addIcon();
-    tray.showBalloon("In " + Settings::Read(Settings::LeadTimeDays) + " Tage(n) hat folgende Person Tovalinero:",
+    tray.showBalloon("In " + Settings::Read(Settings::LeadTimeDays) +
+                         " Tage(n) hat folgende Person Tovalinero:",
                      balloonText_, 1);
 }
 

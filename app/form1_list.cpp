@@ -11,7 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 struct ListColumn {
     const char* key;
@@ -27,7 +28,10 @@ constexpr ListColumn ListColumns[] = {
     {"tov_erinnern", "Erinnern", 1715, 2},
 };
 
-QString listFilePath() { return DataFile("tovalinero.dat"); }
+QString listFilePath()
+{
+    return DataFile("tovalinero.dat");
+}
 
 QByteArray readListFile(const QString& path)
 {

@@ -30,7 +30,8 @@ void Form1::Form_Resize()
     tray.setIcon(windowIcon());
     tray.setToolTip(ProductWithVersion());
     tray.addIcon();
-    tray.showBalloon(ProductWithVersion(), "Hier mit rechter Maustaste klicken\r\num das Menü zu öffnen...", 1);
+    tray.showBalloon(ProductWithVersion(), "Hier mit rechter Maustaste klicken\r\num das Menü zu öffnen...",
+                     1);
     SetWindowShown(false);
 }
 
@@ -44,7 +45,8 @@ void Form1::SetWindowShown(bool shown)
     } else if (TraySeam::get().available()) {
         // Minimising shows the window once its state has changed, so it leaves only afterwards.
         QMetaObject::invokeMethod(
-            this, [this] {
+            this,
+            [this] {
                 if (isMinimized())
                     hide();
             },

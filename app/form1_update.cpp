@@ -1,6 +1,4 @@
 // The version check at start-up.
 #include "app/form1.h"
 
-void Form1::CheckForUpdate()
-{
-}
+void Form1::CheckForUpdate() {}

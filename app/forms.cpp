@@ -4,7 +4,8 @@
 #include <QDialog>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Entry {
     std::type_index type;
@@ -77,4 +78,7 @@ int FormRegistry::loadedCount()
     return static_cast<int>(entries().size());
 }
 
-void UnloadAllForms() { FormRegistry::unloadAll(); }
+void UnloadAllForms()
+{
+    FormRegistry::unloadAll();
+}

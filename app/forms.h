@@ -7,7 +7,8 @@
 
 // The window registry: every window exists at most once. A window is created on first use and
 // deleted on unload, so the next use starts with a fresh load.
-class FormRegistry {
+class FormRegistry
+{
 public:
     static QWidget* find(std::type_index type);
     static void add(std::type_index type, QWidget* window);
@@ -18,16 +19,15 @@ public:
     static int loadedCount();
 };
 
-namespace Forms {
+namespace Forms
+{
 
-template <typename T>
-T* Loaded()
+template <typename T> T* Loaded()
 {
     return static_cast<T*>(FormRegistry::find(std::type_index(typeid(T))));
 }
 
-template <typename T>
-T& Get()
+template <typename T> T& Get()
 {
     if (T* existing = Loaded<T>())
         return *existing;
@@ -36,18 +36,19 @@ T& Get()
     return *window;
 }
 
-template <typename T>
-void Unload()
+template <typename T> void Unload()
 {
     if (T* window = Loaded<T>())
         FormRegistry::unload(window);
 }
 
-inline void Unload(QWidget* window) { FormRegistry::unload(window); }
+inline void Unload(QWidget* window)
+{
+    FormRegistry::unload(window);
+}
 
 // Shows the window modally and returns when it is closed (it may unload itself meanwhile).
-template <typename T>
-void ShowModal()
+template <typename T> void ShowModal()
 {
     QPointer<T> window(&Get<T>());
     window->exec();

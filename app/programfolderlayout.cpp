@@ -8,9 +8,13 @@
 #include <QtEndian>
 #include <cmath>
 
-namespace {
+namespace
+{
 
-void report(QStringList& problems, const QString& what) { problems << what; }
+void report(QStringList& problems, const QString& what)
+{
+    problems << what;
+}
 
 void writeIfMissing(QStringList& problems, const QString& path, const QByteArray& bytes)
 {
@@ -49,8 +53,16 @@ QByteArray chime()
         qToLittleEndian(value, pcm.data() + 2 * i);
     }
     QByteArray wav("RIFF");
-    auto u32 = [&](quint32 v) { char b[4]; qToLittleEndian(v, b); wav.append(b, 4); };
-    auto u16 = [&](quint16 v) { char b[2]; qToLittleEndian(v, b); wav.append(b, 2); };
+    auto u32 = [&](quint32 v) {
+        char b[4];
+        qToLittleEndian(v, b);
+        wav.append(b, 4);
+    };
+    auto u16 = [&](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        wav.append(b, 2);
+    };
     u32(36 + pcm.size());
     wav.append("WAVEfmt ");
     u32(16);
@@ -67,7 +79,10 @@ QByteArray chime()
 
 } // namespace
 
-QByteArray ChimeWave() { return chime(); }
+QByteArray ChimeWave()
+{
+    return chime();
+}
 
 QStringList LayOutProgramFolder(const QString& resources, const QString& target, const QString& programPath)
 {

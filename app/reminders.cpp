@@ -4,7 +4,8 @@
 #include "greetings/erinnerung1.h"
 #include "greetings/erinnerung2.h"
 
-namespace {
+namespace
+{
 
 void showRealWindow(ReminderWindow window)
 {
@@ -22,7 +23,10 @@ std::function<void(ReminderWindow)>& opener()
 
 } // namespace
 
-void ShowReminderWindow(ReminderWindow window) { opener()(window); }
+void ShowReminderWindow(ReminderWindow window)
+{
+    opener()(window);
+}
 
 void SetReminderWindowOpener(std::function<void(ReminderWindow)> replacement)
 {

@@ -17,10 +17,12 @@
 #include <functional>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 // Boxes are printed, never shown: the benchmark runs unattended.
-class PrintingPrompt : public Prompt {
+class PrintingPrompt : public Prompt
+{
 public:
     MsgAnswer message(const MessageRequest& request) override
     {
@@ -35,7 +37,8 @@ public:
     bool setupPrinter(QPrinter&) override { return false; }
 };
 
-class BenchClock : public Clock {
+class BenchClock : public Clock
+{
 public:
     QDateTime now() override { return QDateTime(QDate(2026, 6, 15), QTime(12, 0, 0)); }
 };
@@ -49,12 +52,13 @@ QByteArray generatedList(int persons)
         QDate born = first.addDays(i % 365);
         if (born.month() == 6 && born.day() == 15)
             born = born.addDays(1);
-        const QString line = QStringLiteral("Vorname%1~Nachname%2~%3~%4~1~<p>Gruß</p>~Weg %1~%5~Ort~p%1@mail.example")
-                                 .arg(i)
-                                 .arg(i % 977)
-                                 .arg(born.toString("dd.MM.yyyy"))
-                                 .arg(i % 2)
-                                 .arg(10000 + i % 89999);
+        const QString line =
+            QStringLiteral("Vorname%1~Nachname%2~%3~%4~1~<p>Gruß</p>~Weg %1~%5~Ort~p%1@mail.example")
+                .arg(i)
+                .arg(i % 977)
+                .arg(born.toString("dd.MM.yyyy"))
+                .arg(i % 2)
+                .arg(10000 + i % 89999);
         bytes += EncodeCp1252(line) + "\r\n";
     }
     return bytes;
@@ -104,7 +108,8 @@ int main(int argc, char** argv)
         form.LoadUpcomingList();
         const double check = millisecondsOf([&] { form.RunBirthdayCheck(); });
         std::fflush(stdout);
-        std::printf("%-8d %12.1f %12.1f %12.2f %12.1f %14ld\n", persons, load, save, find, check, peakMemoryKiB());
+        std::printf("%-8d %12.1f %12.1f %12.2f %12.1f %14ld\n", persons, load, save, find, check,
+                    peakMemoryKiB());
         if (found < 1 || form.Grid1->RowCount() != persons)
             std::fprintf(stderr, "unexpected result: found %d, rows %d\n", found, form.Grid1->RowCount());
         Forms::Unload<Form1>();

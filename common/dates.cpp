@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 int completedYear(int year, qsizetype digits)
 {
@@ -15,7 +16,8 @@ int completedYear(int year, qsizetype digits)
 
 std::optional<QDate> ParseGermanDate(const QString& text)
 {
-    static const QRegularExpression dayFirst(QStringLiteral("^\\s*(\\d{1,2})[./-](\\d{1,2})[./-](\\d{2}|\\d{4})\\s*$"));
+    static const QRegularExpression dayFirst(
+        QStringLiteral("^\\s*(\\d{1,2})[./-](\\d{1,2})[./-](\\d{2}|\\d{4})\\s*$"));
     static const QRegularExpression iso(QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})\\s*$"));
     int day = 0, month = 0, year = 0;
     if (const auto m = dayFirst.match(text); m.hasMatch()) {
@@ -35,7 +37,10 @@ std::optional<QDate> ParseGermanDate(const QString& text)
     return date;
 }
 
-QString FormatGermanDate(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
+QString FormatGermanDate(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 QString NormalizeBirthday(const QString& text)
 {

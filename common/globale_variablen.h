@@ -4,7 +4,8 @@
 
 // The shared variables by which the main window hands the person of a reminder to the reminder
 // windows, and the user's own name from the settings.
-namespace Globale_Variablen {
+namespace Globale_Variablen
+{
 inline QString PersonFirstName;
 inline QString PersonLastName;
 inline QString PersonEmail;

@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <numeric>
 
-namespace {
+namespace
+{
 
 constexpr int TwipsPerPixel = 15;
 
@@ -96,21 +97,31 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     return QVariant();
 }
 
-QString GridRow::GetCell(const QString& key) const { return grid_->Cell(row_, grid_->ColumnIndex(key)); }
-QString GridRow::GetCell(int column) const { return grid_->Cell(row_, column); }
+QString GridRow::GetCell(const QString& key) const
+{
+    return grid_->Cell(row_, grid_->ColumnIndex(key));
+}
+QString GridRow::GetCell(int column) const
+{
+    return grid_->Cell(row_, column);
+}
 void GridRow::SetCell(const QString& key, const QString& text)
 {
     grid_->SetCell(row_, grid_->ColumnIndex(key), text);
 }
-void GridRow::SetCell(int column, const QString& text) { grid_->SetCell(row_, column, text); }
+void GridRow::SetCell(int column, const QString& text)
+{
+    grid_->SetCell(row_, column, text);
+}
 
 Grid::Grid(QWidget* parent) : QTableView(parent), model_(new GridModel(this))
 {
     setModel(model_);
     ApplyDisplaySettings();
     connect(this, &QTableView::doubleClicked, this, [this] { emit DblClick(); });
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { emit RowChange(current.isValid() ? current.row() + 1 : 0); });
+    connect(
+        selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current) { emit RowChange(current.isValid() ? current.row() + 1 : 0); });
 }
 
 void Grid::ApplyDisplaySettings()
@@ -238,7 +249,8 @@ int Grid::Find(const QString& pattern, int column, int startRow) const
         return 0;
     }
     QString expression = QRegularExpression::escape(pattern);
-    expression.replace(QLatin1String("\\*"), QLatin1String(".*")).replace(QLatin1String("\\?"), QLatin1String("."));
+    expression.replace(QLatin1String("\\*"), QLatin1String(".*"))
+        .replace(QLatin1String("\\?"), QLatin1String("."));
     const QRegularExpression matcher(QRegularExpression::anchoredPattern(expression),
                                      QRegularExpression::CaseInsensitiveOption |
                                          QRegularExpression::DotMatchesEverythingOption);
@@ -273,7 +285,10 @@ void Grid::Sort(int column, int order)
     SetCurrentRow(current);
 }
 
-GridColumnSettings& Grid::Column(const QString& key) { return Column(ColumnIndex(key)); }
+GridColumnSettings& Grid::Column(const QString& key)
+{
+    return Column(ColumnIndex(key));
+}
 
 GridColumnSettings& Grid::Column(int column)
 {
@@ -283,7 +298,10 @@ GridColumnSettings& Grid::Column(int column)
     return model_->columns[column - 1].settings;
 }
 
-void Grid::Refresh() { viewport()->update(); }
+void Grid::Refresh()
+{
+    viewport()->update();
+}
 
 void Grid::FillSwitch(bool on)
 {
@@ -300,4 +318,7 @@ void Grid::FillSwitch(bool on)
     }
 }
 
-void Grid::NotifyRowsAdded() { updateGeometries(); }
+void Grid::NotifyRowsAdded()
+{
+    updateGeometries();
+}

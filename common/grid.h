@@ -25,7 +25,8 @@ struct GridColumnDefinition {
 };
 
 // The rows of a grid: each row holds all its cell texts, also those beyond the defined columns.
-class GridModel : public QAbstractTableModel {
+class GridModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -44,7 +45,8 @@ private:
 };
 
 // One row of a grid, reached by its number; cells by column key or by index from 1.
-class GridRow {
+class GridRow
+{
 public:
     GridRow(Grid* grid, int row) : grid_(grid), row_(row) {}
     QString GetCell(const QString& key) const;
@@ -60,7 +62,8 @@ private:
 
 // The list grid. Rows and columns are numbered from 1; a row is given and read as its cell
 // texts joined by TAB.
-class Grid : public QTableView {
+class Grid : public QTableView
+{
     Q_OBJECT
 public:
     explicit Grid(QWidget* parent = nullptr);

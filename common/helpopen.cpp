@@ -13,4 +13,7 @@ void ShowHelpContext(int selector, int context)
     HelpSeam::get().showContext(GetHelpFile(selector), context);
 }
 
-void ShowMainHelp() { HelpSeam::get().showTopic(GetHelpFile(1)); }
+void ShowMainHelp()
+{
+    HelpSeam::get().showTopic(GetHelpFile(1));
+}

@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <QPalette>
 
-namespace {
+namespace
+{
 
 QColor colorOfChannels(const TriVertex& v)
 {
@@ -13,7 +14,10 @@ QColor colorOfChannels(const TriVertex& v)
     return QColor(channel(v.red), channel(v.green), channel(v.blue));
 }
 
-uint32_t toColorValue(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+uint32_t toColorValue(const QColor& c)
+{
+    return RGB(c.red(), c.green(), c.blue());
+}
 
 // The system colour indexes of the Windows palette, as the desktop's palette gives them here.
 QPalette::ColorRole roleOfSystemColor(int index, QPalette::ColorGroup& group)
@@ -23,7 +27,7 @@ QPalette::ColorRole roleOfSystemColor(int index, QPalette::ColorGroup& group)
     case 1: // desktop
     case 5: // window
         return QPalette::Base;
-    case 2: // active caption
+    case 2:  // active caption
     case 13: // highlight
         return QPalette::Highlight;
     case 3: // inactive caption
@@ -96,8 +100,9 @@ void GradientBand::paintEvent(QPaintEvent*)
     const TriVertex& from = vertices_[rect_.upperLeft & 1];
     const TriVertex& to = vertices_[rect_.lowerRight & 1];
     const QRect area = rect();
-    QLinearGradient gradient = mode_ == GradientFillRectH ? QLinearGradient(area.topLeft(), area.topRight())
-                                                           : QLinearGradient(area.topLeft(), area.bottomLeft());
+    QLinearGradient gradient = mode_ == GradientFillRectH
+                                   ? QLinearGradient(area.topLeft(), area.topRight())
+                                   : QLinearGradient(area.topLeft(), area.bottomLeft());
     gradient.setColorAt(0, colorOfChannels(from));
     gradient.setColorAt(1, colorOfChannels(to));
     QPainter painter(this);

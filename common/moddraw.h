@@ -25,7 +25,8 @@ constexpr int GradientFillRectV = 1;
 
 // The picture box that carries the band at the bottom of the dialogs; it keeps what was drawn
 // into it and paints it again (its AutoRedraw is always on).
-class GradientBand : public QWidget {
+class GradientBand : public QWidget
+{
     Q_OBJECT
 public:
     using QWidget::QWidget;
@@ -54,7 +55,8 @@ void DrawGradient(GradientBand* target, uint32_t fromColor, uint32_t toColor, in
 
 constexpr uint32_t RGB(int red, int green, int blue)
 {
-    return static_cast<uint32_t>(red) | (static_cast<uint32_t>(green) << 8) | (static_cast<uint32_t>(blue) << 16);
+    return static_cast<uint32_t>(red) | (static_cast<uint32_t>(green) << 8) |
+           (static_cast<uint32_t>(blue) << 16);
 }
 
 // The dialogs' bottom band: light yellow at the top, orange at the bottom.

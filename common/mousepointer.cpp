@@ -15,4 +15,7 @@ void ShowNormalPointer()
         QApplication::restoreOverrideCursor();
 }
 
-bool IsBusyPointerShown() { return QApplication::overrideCursor() != nullptr; }
+bool IsBusyPointerShown()
+{
+    return QApplication::overrideCursor() != nullptr;
+}

@@ -5,7 +5,8 @@
 
 // A run-time error of the program: its number and German description, as the error boxes show
 // them ("Fehler: 13 - Typen unverträglich").
-class RuntimeError : public std::exception {
+class RuntimeError : public std::exception
+{
 public:
     RuntimeError(int number, QString description) : number_(number), description_(std::move(description)) {}
 
@@ -16,7 +17,10 @@ public:
     static RuntimeError typeMismatch() { return {13, QStringLiteral("Typen unverträglich")}; }
     static RuntimeError fileNotFound() { return {53, QStringLiteral("Datei nicht gefunden")}; }
     static RuntimeError pathNotFound() { return {76, QStringLiteral("Pfad nicht gefunden")}; }
-    static RuntimeError pathFileAccess() { return {75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")}; }
+    static RuntimeError pathFileAccess()
+    {
+        return {75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")};
+    }
 
 private:
     int number_;

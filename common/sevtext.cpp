@@ -10,10 +10,12 @@
 #include <QValidator>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Digits only, so no locale's group separator ever reaches a file.
-class WholeNumberValidator : public QValidator {
+class WholeNumberValidator : public QValidator
+{
 public:
     WholeNumberValidator(int minimum, int maximum, int maxLength, QObject* parent)
         : QValidator(parent), minimum_(minimum), maximum_(maximum), maxLength_(maxLength)
@@ -49,7 +51,8 @@ QString withoutAccessKey(QString caption)
 
 } // namespace
 
-SevText::SevText(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)), button_(new QToolButton(this))
+SevText::SevText(QWidget* parent)
+    : QWidget(parent), edit_(new QLineEdit(this)), button_(new QToolButton(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -68,9 +71,15 @@ SevText::SevText(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)),
     });
 }
 
-QString SevText::Text() const { return edit_->text(); }
+QString SevText::Text() const
+{
+    return edit_->text();
+}
 
-void SevText::SetText(const QString& text) { edit_->setText(text); }
+void SevText::SetText(const QString& text)
+{
+    edit_->setText(text);
+}
 
 void SevText::applyColor(const QColor& color)
 {
@@ -86,11 +95,26 @@ void SevText::SetForeColor(const QColor& color)
         applyColor(color);
 }
 
-void SevText::SetButtonVisible(bool visible) { button_->setVisible(visible); }
-void SevText::SetButtonText(const QString& text) { button_->setText(text); }
-void SevText::SetMaxLength(int length) { edit_->setMaxLength(length); }
-void SevText::SetLocked(bool locked) { edit_->setReadOnly(locked); }
-void SevText::SetPasswordChar(bool on) { edit_->setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal); }
+void SevText::SetButtonVisible(bool visible)
+{
+    button_->setVisible(visible);
+}
+void SevText::SetButtonText(const QString& text)
+{
+    button_->setText(text);
+}
+void SevText::SetMaxLength(int length)
+{
+    edit_->setMaxLength(length);
+}
+void SevText::SetLocked(bool locked)
+{
+    edit_->setReadOnly(locked);
+}
+void SevText::SetPasswordChar(bool on)
+{
+    edit_->setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal);
+}
 
 void SevText::SetCaption(const QString& caption)
 {
@@ -183,7 +207,8 @@ bool SevText::eventFilter(QObject* watched, QEvent* event)
             emit LostFocus();
         } else if (event->type() == QEvent::KeyPress && !items_.isEmpty()) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+            if (key->key() == Qt::Key_F4 ||
+                (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
                 showList();
                 return true;
             }

@@ -13,7 +13,8 @@ class QToolButton;
 // A text box with a button at its right ("..." by default): the program's stand-in for the
 // outside text box component. Raises Change, ButtonClick, GotFocus and LostFocus, and offers
 // the open and save dialogs through the Prompt seam.
-class SevText : public QWidget {
+class SevText : public QWidget
+{
     Q_OBJECT
 public:
     explicit SevText(QWidget* parent = nullptr);

@@ -4,7 +4,8 @@
 #include <QSaveFile>
 #include <array>
 
-namespace {
+namespace
+{
 
 // Code points of the bytes 0x80 to 0x9F; the undefined ones keep their own value.
 constexpr std::array<char16_t, 32> HighControlTable = {
@@ -46,7 +47,10 @@ QByteArray EncodeCp1252(const QString& text)
     return bytes;
 }
 
-bool IsCp1252Representable(QChar c) { return byteOf(c).has_value(); }
+bool IsCp1252Representable(QChar c)
+{
+    return byteOf(c).has_value();
+}
 
 std::optional<QChar> FirstUnrepresentable(const QString& text)
 {

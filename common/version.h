@@ -10,4 +10,7 @@ inline QString VersionText()
 }
 
 // "Tovalinero Pro V3.1.1": the tray tooltip and the mailer text.
-inline QString ProductWithVersion() { return QStringLiteral("Tovalinero Pro V") + VersionText(); }
+inline QString ProductWithVersion()
+{
+    return QStringLiteral("Tovalinero Pro V") + VersionText();
+}

@@ -6,7 +6,8 @@
 #include <QTimer>
 #include <cmath>
 
-namespace {
+namespace
+{
 qint64 monotonicMs()
 {
     QElapsedTimer reference;

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The maker's web addresses, in one place. The host is a reserved example domain.
-namespace WebAddresses {
+namespace WebAddresses
+{
 inline const QString PublisherHost = QStringLiteral("www.tovalinero.example");
 inline const QString SupportForum = QStringLiteral("https://www.tovalinero.example/forum/");
 inline const QString VersionPage = QStringLiteral("https://www.tovalinero.example/download/");

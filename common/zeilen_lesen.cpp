@@ -2,7 +2,8 @@
 
 #include "common/textfile.h"
 
-namespace {
+namespace
+{
 
 // Piece n (from 1) of the bytes split at CR LF pairs; only that piece is decoded, since the
 // settings readers call this once per line they need.

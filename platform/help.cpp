@@ -7,7 +7,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 QString pagesFolder(const QString& helpFile)
 {

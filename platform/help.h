@@ -6,14 +6,16 @@
 
 // Opens the help: at its default topic, or at a context number. The help file name is the one
 // the program would hand to a help viewer; the pages themselves lie in the folder "hilfe" beside it.
-class Help {
+class Help
+{
 public:
     virtual ~Help() = default;
     virtual void showTopic(const QString& helpFile) = 0;
     virtual void showContext(const QString& helpFile, int context) = 0;
 };
 
-class HelpWindowHelp : public Help {
+class HelpWindowHelp : public Help
+{
 public:
     void showTopic(const QString& helpFile) override;
     void showContext(const QString& helpFile, int context) override;

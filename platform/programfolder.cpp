@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
-namespace {
+namespace
+{
 QString& overriddenFolder()
 {
     static QString folder;
@@ -38,6 +39,12 @@ void SetProgramFolder(const QString& folder, const QString& programPath)
     overriddenPath() = programPath;
 }
 
-QString DataFolder() { return ProgramFolder() + "/daten"; }
+QString DataFolder()
+{
+    return ProgramFolder() + "/daten";
+}
 
-QString DataFile(const QString& name) { return DataFolder() + "/" + name; }
+QString DataFile(const QString& name)
+{
+    return DataFolder() + "/" + name;
+}

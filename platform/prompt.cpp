@@ -8,7 +8,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-namespace {
+namespace
+{
 
 QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
 {
@@ -57,7 +58,7 @@ MsgAnswer answerOf(int button, MsgButtons buttons)
         return MsgAnswer::Retry;
     default:
         // Closing the box by its frame counts as its escape button.
-        return buttons == MsgButtons::Ok ? MsgAnswer::Ok
+        return buttons == MsgButtons::Ok      ? MsgAnswer::Ok
                : buttons == MsgButtons::YesNo ? MsgAnswer::No
                                               : MsgAnswer::Cancel;
     }
@@ -95,8 +96,8 @@ static QString displayText(const QString& text)
 
 MsgAnswer QtPrompt::message(const MessageRequest& request)
 {
-    QMessageBox box(boxIcon(request.icon), request.title, displayText(request.text), standardButtons(request.buttons),
-                    QApplication::activeWindow());
+    QMessageBox box(boxIcon(request.icon), request.title, displayText(request.text),
+                    standardButtons(request.buttons), QApplication::activeWindow());
     return answerOf(box.exec(), request.buttons);
 }
 

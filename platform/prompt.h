@@ -35,7 +35,8 @@ struct FileRequest {
     QString defaultExtension;
 };
 
-class Prompt {
+class Prompt
+{
 public:
     virtual ~Prompt() = default;
     virtual MsgAnswer message(const MessageRequest& request) = 0;
@@ -49,7 +50,8 @@ public:
     virtual bool setupPrinter(QPrinter& printer) = 0;
 };
 
-class QtPrompt : public Prompt {
+class QtPrompt : public Prompt
+{
 public:
     MsgAnswer message(const MessageRequest& request) override;
     QString openFile(const FileRequest& request) override;

@@ -2,8 +2,8 @@
 
 // A seam holds the one implementation of an operating-system contact that the program uses.
 // The program gets the Qt implementation; a test installs its fake for the time of a test.
-template <typename Interface, typename QtImplementation>
-class Seam {
+template <typename Interface, typename QtImplementation> class Seam
+{
 public:
     static Interface& get()
     {
@@ -20,8 +20,8 @@ private:
 };
 
 // Installs a fake for the lifetime of the guard.
-template <typename SeamType, typename Interface>
-class ScopedSeam {
+template <typename SeamType, typename Interface> class ScopedSeam
+{
 public:
     explicit ScopedSeam(Interface* fake) { SeamType::install(fake); }
     ~ScopedSeam() { SeamType::install(nullptr); }

@@ -5,14 +5,16 @@
 #include <QString>
 
 // Hands a web address or a "mailto:" link to the desktop's default program.
-class Shell {
+class Shell
+{
 public:
     virtual ~Shell() = default;
     // True when the desktop accepted the address.
     virtual bool open(const QString& address) = 0;
 };
 
-class DesktopShell : public Shell {
+class DesktopShell : public Shell
+{
 public:
     bool open(const QString& address) override;
 };

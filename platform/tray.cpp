@@ -17,10 +17,19 @@ SystemTray::SystemTray() : icon_(new QSystemTrayIcon(this)), menu_(new QMenu)
 }
 
 // A message without a tray would go nowhere, so the decision rests on the tray alone.
-bool SystemTray::available() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool SystemTray::available() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
-void SystemTray::setIcon(const QIcon& icon) { icon_->setIcon(icon); }
-void SystemTray::setToolTip(const QString& text) { icon_->setToolTip(text); }
+void SystemTray::setIcon(const QIcon& icon)
+{
+    icon_->setIcon(icon);
+}
+void SystemTray::setToolTip(const QString& text)
+{
+    icon_->setToolTip(text);
+}
 
 void SystemTray::addIcon()
 {
@@ -28,15 +37,21 @@ void SystemTray::addIcon()
         icon_->show();
 }
 
-void SystemTray::removeIcon() { icon_->hide(); }
+void SystemTray::removeIcon()
+{
+    icon_->hide();
+}
 
-bool SystemTray::iconShown() const { return icon_->isVisible(); }
+bool SystemTray::iconShown() const
+{
+    return icon_->isVisible();
+}
 
 void SystemTray::showBalloon(const QString& title, const QString& text, int icon)
 {
     if (!available())
         return;
-    const auto kind = icon == 1 ? QSystemTrayIcon::Information
+    const auto kind = icon == 1   ? QSystemTrayIcon::Information
                       : icon == 2 ? QSystemTrayIcon::Warning
                       : icon == 3 ? QSystemTrayIcon::Critical
                                   : QSystemTrayIcon::NoIcon;

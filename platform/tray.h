@@ -12,7 +12,8 @@ class QSystemTrayIcon;
 // The tray icon with its tooltip, balloon and menu. Raises DblClick, MouseUp (1 left, 2 right)
 // and MenuClick with the item's index and key. Where the desktop has no tray, nothing shows
 // and nothing fails; available() tells.
-class Tray : public QObject {
+class Tray : public QObject
+{
     Q_OBJECT
 public:
     virtual bool available() const = 0;
@@ -31,7 +32,8 @@ signals:
     void MenuClick(int index, const QString& key);
 };
 
-class SystemTray : public Tray {
+class SystemTray : public Tray
+{
     Q_OBJECT
 public:
     SystemTray();

@@ -9,9 +9,11 @@
 #include <QFile>
 #include <QSaveFile>
 
-namespace Settings {
+namespace Settings
+{
 
-namespace {
+namespace
+{
 constexpr int BoxWidth = 73;
 
 QString centredInBox(const QString& text)
@@ -22,20 +24,35 @@ QString centredInBox(const QString& text)
 }
 } // namespace
 
-QString Path() { return DataFile("einstellungen.dat"); }
+QString Path()
+{
+    return DataFile("einstellungen.dat");
+}
 
-QString Read(int line) { return ReadLineN(Path(), line); }
+QString Read(int line)
+{
+    return ReadLineN(Path(), line);
+}
 
-int ReadWholeNumber(int line) { return ToWholeNumber(Read(line)); }
+int ReadWholeNumber(int line)
+{
+    return ToWholeNumber(Read(line));
+}
 
-bool ReadTruthValue(int line) { return ToTruthValue(Read(line)); }
+bool ReadTruthValue(int line)
+{
+    return ToTruthValue(Read(line));
+}
 
 QString RenderWholeNumber(int value)
 {
     return (value < 0 ? QString() : QStringLiteral(" ")) + QString::number(value) + " ";
 }
 
-QString RenderTruthValue(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString RenderTruthValue(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 QStringList FixedLines()
 {
@@ -54,12 +71,33 @@ QStringList DesignTimeLines(const QString& programPath)
 {
     const QString zero = RenderWholeNumber(0);
     QStringList lines = {
-        "3600", zero, QString(), programPath, zero,        // 1 - 5
-        QString(), QString(), QString(), QString(), zero,  // 6 - 10
-        QString(), QString(), QString(), zero, QString(),  // 11 - 15
-        zero, "10", QString(), "10", zero,                 // 16 - 20
-        QString(), QString(), "2", zero,                   // 21 - 24
-        RenderTruthValue(true), RenderTruthValue(false), RenderTruthValue(false), // 25 - 27
+        "3600",
+        zero,
+        QString(),
+        programPath,
+        zero, // 1 - 5
+        QString(),
+        QString(),
+        QString(),
+        QString(),
+        zero, // 6 - 10
+        QString(),
+        QString(),
+        QString(),
+        zero,
+        QString(), // 11 - 15
+        zero,
+        "10",
+        QString(),
+        "10",
+        zero, // 16 - 20
+        QString(),
+        QString(),
+        "2",
+        zero, // 21 - 24
+        RenderTruthValue(true),
+        RenderTruthValue(false),
+        RenderTruthValue(false), // 25 - 27
     };
     lines << FixedLines();
     return lines;

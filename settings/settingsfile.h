@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The settings file daten/einstellungen.dat: 64 lines, the value of setting n on line n.
-namespace Settings {
+namespace Settings
+{
 
 enum Line {
     CheckIntervalSeconds = 1,

@@ -4,15 +4,18 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 QString person(const QString& first, const QString& last, const QString& born, const QString& automatic = "0",
                const QString& standard = "1", const QString& email = "")
 {
-    return QStringList{first, last, born, automatic, standard, "<p>Gruß</p>", "Weg 1", "12345", "Ort", email}.join('~');
+    return QStringList{first, last, born, automatic, standard, "<p>Gruß</p>", "Weg 1", "12345", "Ort", email}
+        .join('~');
 }
 } // namespace
 
-class CheckTest : public QObject {
+class CheckTest : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -66,7 +69,8 @@ void CheckTest::leadTimeWarnsAndListsTheBirthday()
     QCOMPARE(form.Grid2->RowCount(), 1);
     QCOMPARE(form.Grid2->Cell(1, 1), QStringLiteral("Anna Meier   (wird 46)"));
     QCOMPARE(form.Grid2->Cell(1, 2), QStringLiteral("2"));
-    QCOMPARE(form.Label5->text(), QStringLiteral("Letzte Überprüfung der Tovalineroe am 30.01.2026 um 08:05:09 Uhr"));
+    QCOMPARE(form.Label5->text(),
+             QStringLiteral("Letzte Überprüfung der Tovalineroe am 30.01.2026 um 08:05:09 Uhr"));
     QVERIFY(fixture_->seams->prompt.messages.isEmpty());
 }
 
@@ -115,9 +119,9 @@ void CheckTest::secondWarningNamesBoth()
 
 void CheckTest::birthdayTodayOpensTheWindowInListOrder()
 {
-    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980", "0", "1", "h@w.de"),
-                            person("Auto", "Matik", "1.4.1990", "1", "0", "a@m.de"),
-                            person("Morgen", "Erst", "02.04.1990")});
+    run(QDate(2026, 4, 1),
+        {person("Hand", "Werk", "01.04.1980", "0", "1", "h@w.de"),
+         person("Auto", "Matik", "1.4.1990", "1", "0", "a@m.de"), person("Morgen", "Erst", "02.04.1990")});
     const auto& opened = fixture_->reminders;
     QCOMPARE(opened.size(), 2);
     QCOMPARE(opened[0].window, ReminderWindow::Manual);
@@ -139,7 +143,8 @@ void CheckTest::leadTimeZeroWarnsOnTheDay()
     run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980")}, "0");
     QCOMPARE(fixture_->reminders.size(), 1);
     QCOMPARE(fixture_->seams->tray.balloons.size(), 1);
-    QCOMPARE(fixture_->seams->tray.balloons[0].title, QStringLiteral("In 0 Tage(n) hat folgende Person Tovalinero:"));
+    QCOMPARE(fixture_->seams->tray.balloons[0].title,
+             QStringLiteral("In 0 Tage(n) hat folgende Person Tovalinero:"));
 }
 
 void CheckTest::upcomingGridIsSortedNearestFirst()

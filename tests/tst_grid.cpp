@@ -3,7 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class GridTest : public QObject {
+class GridTest : public QObject
+{
     Q_OBJECT
 private slots:
     void init();

@@ -12,7 +12,8 @@
 #include <QPalette>
 #include <QTest>
 
-class HelpersTest : public QObject {
+class HelpersTest : public QObject
+{
     Q_OBJECT
 private slots:
     void longToColor16_data();
@@ -112,12 +113,15 @@ void HelpersTest::openWebsiteHandsTheAddressToTheShell()
     QVERIFY(OpenWebsite("https://www.tovalinero.example/forum/") > 32);
     seams.shell.accept = false;
     QVERIFY(OpenWebsite("https://x.example/") <= 32);
-    QCOMPARE(seams.shell.opened, (QStringList{"https://www.tovalinero.example/forum/", "https://x.example/"}));
+    QCOMPARE(seams.shell.opened,
+             (QStringList{"https://www.tovalinero.example/forum/", "https://x.example/"}));
 }
 
-class SampleDialog : public QDialog {
+class SampleDialog : public QDialog
+{
 };
-class OtherDialog : public QDialog {
+class OtherDialog : public QDialog
+{
 };
 
 void HelpersTest::registryKeepsOneWindowAndUnloadsAll()

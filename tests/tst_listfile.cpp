@@ -8,10 +8,14 @@
 #include <QFile>
 #include <QTest>
 
-class ListFileTest : public QObject {
+class ListFileTest : public QObject
+{
     Q_OBJECT
 private slots:
-    void initTestCase() { FormRegistry::setProgramEndHandler([] {}); }
+    void initTestCase()
+    {
+        FormRegistry::setProgramEndHandler([] {});
+    }
     void init();
     void cleanup();
     void roundTripKeepsTheFile_data();
@@ -59,14 +63,16 @@ void ListFileTest::roundTripKeepsTheFile_data()
         << QByteArray("Z~Z~01.01.1990~0~0~~~~~\r\nA~A~02.01.1990~0~0~~~~~")
         << QByteArray("Z~Z~01.01.1990~0~0~~~~~\r\nA~A~02.01.1990~0~0~~~~~\r\n") << 2;
     QTest::addRow("Windows-1252 bytes")
-        << QByteArray("J\xfcrgen~M\xfcller~05.06.1960~0~0~\x80\x81\x9d~Stra\xdf" "e~~~\r\n")
-        << QByteArray("J\xfcrgen~M\xfcller~05.06.1960~0~0~\x80\x81\x9d~Stra\xdf" "e~~~\r\n") << 1;
-    QTest::addRow("unreadable date kept")
-        << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n")
-        << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n") << 2;
-    QTest::addRow("two-digit years")
-        << QByteArray("G~H~1.2.29~0~0~~~~~\r\nI~J~1.2.30~0~0~~~~~\r\n")
-        << QByteArray("G~H~01.02.2029~0~0~~~~~\r\nI~J~01.02.1930~0~0~~~~~\r\n") << 2;
+        << QByteArray("J\xfcrgen~M\xfcller~05.06.1960~0~0~\x80\x81\x9d~Stra\xdf"
+                      "e~~~\r\n")
+        << QByteArray("J\xfcrgen~M\xfcller~05.06.1960~0~0~\x80\x81\x9d~Stra\xdf"
+                      "e~~~\r\n")
+        << 1;
+    QTest::addRow("unreadable date kept") << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n")
+                                          << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n") << 2;
+    QTest::addRow("two-digit years") << QByteArray("G~H~1.2.29~0~0~~~~~\r\nI~J~1.2.30~0~0~~~~~\r\n")
+                                     << QByteArray("G~H~01.02.2029~0~0~~~~~\r\nI~J~01.02.1930~0~0~~~~~\r\n")
+                                     << 2;
 }
 
 void ListFileTest::roundTripKeepsTheFile()
@@ -90,7 +96,8 @@ void ListFileTest::loadShowsFourColumnsAndSelectsRowOne()
     form_->LoadBirthdayList();
     Grid* grid = form_->Grid1;
     QCOMPARE(grid->ColumnCount(), 4);
-    QCOMPARE(grid->Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Tovalinero"));
+    QCOMPARE(grid->Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Tovalinero"));
     QCOMPARE(grid->ColumnIndex("tov_erinnern"), 4);
     QCOMPARE(grid->CurrentRow(), 1);
     QCOMPARE(grid->Cell(1, 10), QStringLiteral("x@y.de"));
@@ -128,7 +135,8 @@ void ListFileTest::failedSaveKeepsTheOldFileAndTellsTheUser()
     QCOMPARE(form_->Grid1->RowCount(), 2);
     QCOMPARE(seams_->prompt.messages.size(), 1);
     QCOMPARE(seams_->prompt.messages[0].icon, MsgIcon::Critical);
-    QVERIFY(seams_->prompt.messages[0].text.startsWith("Die Tovalinerosliste konnte nicht gespeichert werden:"));
+    QVERIFY(
+        seams_->prompt.messages[0].text.startsWith("Die Tovalinerosliste konnte nicht gespeichert werden:"));
     QVERIFY(seams_->prompt.messages[0].text.contains("tovalinero.dat"));
 }
 

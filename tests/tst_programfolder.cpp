@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QTest>
 
-class ProgramFolderTest : public QObject {
+class ProgramFolderTest : public QObject
+{
     Q_OBJECT
 private slots:
     void settingsFileHoldsTheDesignTimeLines();
@@ -19,11 +20,17 @@ private slots:
 void ProgramFolderTest::settingsFileHoldsTheDesignTimeLines()
 {
     ProgramFolderFixture folder;
-    QStringList expected = {"3600", " 0 ", "", folder.programPath(), " 0 ", "", "", "", "", " 0 ", "", "", "",
-                            " 0 ", "", " 0 ", "10", "", "10", " 0 ", "", "", "2", " 0 ", "True", "False", "False"};
+    QStringList expected = {"3600", " 0 ",   "",     folder.programPath(),
+                            " 0 ",  "",      "",     "",
+                            "",     " 0 ",   "",     "",
+                            "",     " 0 ",   "",     " 0 ",
+                            "10",   "",      "10",   " 0 ",
+                            "",     "",      "2",    " 0 ",
+                            "True", "False", "False"};
     for (int n = 28; n <= 60; ++n)
         expected << QStringLiteral("<Zeile %1>").arg(n);
-    expected << QString(73, '#') << "#               Einstellungen von Tovalinero Pro V2                     #";
+    expected << QString(73, '#')
+             << "#               Einstellungen von Tovalinero Pro V2                     #";
     const QByteArray bytes = folder.readBytes(Settings::Path());
     QVERIFY(bytes.endsWith("\r\n"));
     QStringList lines = DecodeCp1252(bytes).split("\r\n");
@@ -65,7 +72,8 @@ void ProgramFolderTest::standardGreetingUsesEveryPlaceholder()
 {
     ProgramFolderFixture folder;
     const QString html = DecodeCp1252(folder.readBytes(folder.data("standard.html")));
-    for (const char* name : {"VORNAME", "NACHNAME", "TOVALINERO", "EMAIL", "STRASSE", "PLZ", "WOHNORT", "ABSENDERNAME"})
+    for (const char* name :
+         {"VORNAME", "NACHNAME", "TOVALINERO", "EMAIL", "STRASSE", "PLZ", "WOHNORT", "ABSENDERNAME"})
         QVERIFY2(html.contains(QStringLiteral("&lt;%1&gt;").arg(name)), name);
     QVERIFY(html.contains(QStringLiteral("Glückwunsch")));
 }
@@ -75,8 +83,9 @@ void ProgramFolderTest::buildLaidOutTheFolderBesideTheProgram()
     const QString built = QStringLiteral(TOVALINERO_BUILD_DIR);
     QVERIFY(QFile::exists(built + "/daten/tovalinero.dat"));
     QVERIFY(QFile::exists(built + "/daten/standard.html"));
-    QCOMPARE(DecodeCp1252(ReadFileBytes(built + "/daten/einstellungen.dat").value_or("")).split("\r\n").value(3),
-             built + "/tovalinero");
+    QCOMPARE(
+        DecodeCp1252(ReadFileBytes(built + "/daten/einstellungen.dat").value_or("")).split("\r\n").value(3),
+        built + "/tovalinero");
 }
 
 QTEST_MAIN(ProgramFolderTest)

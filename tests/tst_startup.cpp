@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QTest>
 
-class StartupTest : public QObject {
+class StartupTest : public QObject
+{
     Q_OBJECT
 private slots:
     void init() { fixture_ = std::make_unique<FormFixture>(); }
@@ -55,7 +56,8 @@ void StartupTest::startShowsTheWelcomeTab()
     QCOMPARE(form.Grid1->RowCount(), 2);
     QCOMPARE(form.Grid1->Cell(2, 3), QStringLiteral("01.03.1975"));
     QCOMPARE(form.Grid2->RowCount(), 2);
-    QCOMPARE(fixture_->upcomingLines(), (QStringList{"Anna Meier   (wird 46);2", "Bert Abel   (wird 51);30"}));
+    QCOMPARE(fixture_->upcomingLines(),
+             (QStringList{"Anna Meier   (wird 46);2", "Bert Abel   (wird 51);30"}));
     for (QLabel* label : form.Label4)
         QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 2"));
     QVERIFY(!form.Check_Pruefung->isChecked());
@@ -124,7 +126,8 @@ void StartupTest::startMinimisedGoesToTheTray()
         QCOMPARE(fixture_->seams->tray.toolTip, QStringLiteral("Tovalinero Pro V3.1.1"));
         const Balloon& balloon = fixture_->seams->tray.balloons.last();
         QCOMPARE(balloon.title, QStringLiteral("Tovalinero Pro V3.1.1"));
-        QCOMPARE(balloon.text, QStringLiteral("Hier mit rechter Maustaste klicken\r\num das Menü zu öffnen..."));
+        QCOMPARE(balloon.text,
+                 QStringLiteral("Hier mit rechter Maustaste klicken\r\num das Menü zu öffnen..."));
     }
 }
 
@@ -237,7 +240,8 @@ void StartupTest::intervalThatIsNoNumberCountsAsAnHour()
     QVERIFY(fixture_->seams->prompt.messages.isEmpty());
 }
 
-class OpenWindow : public QDialog {
+class OpenWindow : public QDialog
+{
 };
 
 void StartupTest::closingEndsTheProgramWithEveryWindow()

@@ -8,7 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
-class TextFilesTest : public QObject {
+class TextFilesTest : public QObject
+{
     Q_OBJECT
 private slots:
     void everyByteSurvivesARoundTrip();

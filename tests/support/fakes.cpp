@@ -2,7 +2,8 @@
 
 #include <QPrinter>
 
-namespace {
+namespace
+{
 MsgAnswer firstButton(MsgButtons buttons)
 {
     switch (buttons) {

@@ -12,7 +12,8 @@
 
 // Records every box and dialog and answers from a script; without a scripted answer a box
 // gets its first button and a dialog is cancelled.
-class FakePrompt : public Prompt {
+class FakePrompt : public Prompt
+{
 public:
     MsgAnswer message(const MessageRequest& request) override;
     QString openFile(const FileRequest& request) override;
@@ -35,7 +36,8 @@ public:
     QStringList texts() const;
 };
 
-class FixedClock : public Clock {
+class FixedClock : public Clock
+{
 public:
     explicit FixedClock(QDateTime at) : at_(std::move(at)) {}
     QDateTime now() override { return at_; }
@@ -45,7 +47,8 @@ private:
     QDateTime at_;
 };
 
-class FakeShell : public Shell {
+class FakeShell : public Shell
+{
 public:
     bool open(const QString& address) override
     {
@@ -56,7 +59,8 @@ public:
     bool accept = true;
 };
 
-class FakeHelp : public Help {
+class FakeHelp : public Help
+{
 public:
     void showTopic(const QString& helpFile) override { calls << QStringLiteral("topic %1").arg(helpFile); }
     void showContext(const QString& helpFile, int context) override
@@ -66,7 +70,8 @@ public:
     QStringList calls;
 };
 
-class FakeSound : public Sound {
+class FakeSound : public Sound
+{
 public:
     void play(const QString& path) override { played << path; }
     QStringList played;
@@ -78,7 +83,8 @@ struct Balloon {
     int icon = 0;
 };
 
-class FakeTray : public Tray {
+class FakeTray : public Tray
+{
     Q_OBJECT
 public:
     bool available() const override { return trayAvailable; }

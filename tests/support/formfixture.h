@@ -22,7 +22,8 @@ struct OpenedReminder {
 
 // A main window in a fresh program folder with every seam faked and the reminder windows
 // replaced by a recorder. Ending the program is recorded instead of quitting.
-class FormFixture {
+class FormFixture
+{
 public:
     FormFixture();
     ~FormFixture();

@@ -6,7 +6,8 @@
 
 // A fresh program folder in a temporary folder, laid out as the build lays it out, and set as
 // the program's folder for the life of the fixture.
-class ProgramFolderFixture {
+class ProgramFolderFixture
+{
 public:
     ProgramFolderFixture();
     ~ProgramFolderFixture();
