@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProgressBar>
 
 namespace GreetingSender

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -41,9 +40,15 @@ class GreetingWorkBox;
 //   void erinnerung1::sevSMTP1_Log(const QString& line) { GreetingSender::HandleLog(line); }
 //
 //   // the senders:
-//   void erinnerung1::SendStandardGreeting() { GreetingSender::Send(GreetingSender::Body::Standard, parts());
-//   } void erinnerung1::SendIndividualGreeting() { GreetingSender::Send(GreetingSender::Body::Individual,
-//   parts()); } GreetingSender::WindowParts erinnerung1::parts()
+//   void erinnerung1::SendStandardGreeting()
+//   {
+//       GreetingSender::Send(GreetingSender::Body::Standard, parts());
+//   }
+//   void erinnerung1::SendIndividualGreeting()
+//   {
+//       GreetingSender::Send(GreetingSender::Body::Individual, parts());
+//   }
+//   GreetingSender::WindowParts erinnerung1::parts()
 //   {
 //       GreetingSender::WindowParts p;
 //       p.window = this;

@@ -6,6 +6,7 @@
 #include "greetings/smtpcontrol.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
+#include "support/formfixture.h"
 #include "support/programfolderfixture.h"
 #include "support/smtpserver.h"
 
@@ -102,8 +103,10 @@ public:
 
     bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (object == watched && event->type() == QEvent::Hide)
-            samples << sample(*watched);
+        // A window that is being destroyed is no erinnerung2 any more; qobject_cast knows.
+        if (event->type() == QEvent::Hide)
+            if (auto* w = qobject_cast<erinnerung2*>(object))
+                samples << sample(*w);
         return false;
     }
 
@@ -411,6 +414,45 @@ private slots:
         QVERIFY(!Forms::Loaded<erinnerung2>());
         QCOMPARE(recorder.samples.last().countdown, countdownAtClose);
         QCOMPARE(server.messages().size(), 1);
+    }
+
+    // The road of one event: the check finds today's birthday, the window sends the standard
+    // greeting and closes itself; the next check that day finds the copy and sends nothing.
+    void birthdayCheckSendsOneGreetingAYear()
+    {
+        FormFixture fixture;
+        SetReminderWindowOpener({});
+        setAccount(*fixture.folder);
+        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
+        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        fixture.writeList({QStringList{"Anna", "Muster", "30.01.1980", "1", "1", "", "Hauptstraße 1", "10115",
+                                       "Berlin", "anna@example.org"}
+                               .join('~')});
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        Form1& form = fixture.form();
+        form.LoadBirthdayList();
+
+        QStringList statusAtClose;
+        Recorder recorder;
+        form.ueberpr_Click();
+        statusAtClose << recorder.samples.value(recorder.samples.size() - 1).status;
+        FlushDeletedWindows();
+        form.ueberpr_Click();
+        statusAtClose << recorder.samples.value(recorder.samples.size() - 1).status;
+        FlushDeletedWindows();
+
+        QCOMPARE(server.messages().size(), 1);
+        QCOMPARE(statusAtClose,
+                 (QStringList{
+                     Completed,
+                     "Ein Tovalinerosgruß wurde heute bereits an \r\n< anna@example.org > abgeschickt."}));
+        const QString html = SmtpServer::HtmlPart(server.messages().first());
+        QVERIFY2(html.contains("Hallo Anna Muster,") && html.contains("am 30.01.1980"), qPrintable(html));
+        QCOMPARE(fixture.folder->readBytes(fixture.folder->data("emails/2026_anna@example.org_Anna.eml")),
+                 server.messages().first());
+        QVERIFY(fixture.seams->prompt.messages.isEmpty());
     }
 };
 
