@@ -139,6 +139,6 @@ void Form1::Grid1_RowChange(int row)
 
 void Form1::PrintBirthdayList()
 {
-    MsgBox("Das Drucken der Tovalinerosliste ist in dieser Version noch nicht verfügbar.", MsgButtons::Ok,
+    MsgBox("Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar.", MsgButtons::Ok,
            MsgIcon::Information);
 }

@@ -124,7 +124,7 @@ void optionen1::BuildLayout()
 {
     OutBar1 = new OutBar(this);
     OutBar1->setObjectName("OutBar1");
-    OutBar1->setFixedWidth(2400 / TwipsPerPixel);
+    OutBar1->setFixedWidth(3150 / TwipsPerPixel);
     QStyle* s = style();
     const int program = OutBar1->AddGroup("&Programm");
     OutBar1->AddItem(program, "P&rüfintervall", s->standardIcon(QStyle::SP_BrowserReload));

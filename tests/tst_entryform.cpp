@@ -589,7 +589,7 @@ void EntryFormTest::printAndEditorAreNotYetThere()
         },
         [&] { form.Coolbar1->Button("aendern")->click(); });
     QCOMPARE(prompt().texts(),
-             (QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version noch nicht verfügbar.",
+             (QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar.",
                           "Der WYSIWYG-Editor ist in dieser Version nicht verfügbar."}));
 }
 
