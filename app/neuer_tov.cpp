@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -262,7 +263,9 @@ QString neuer_tov::FieldText(int field) const
     case 5:
         return Check_Automatisch->isChecked() ? "1" : "0";
     case 6:
-        return HTML_Text->toPlainText();
+        // The raw text keeps every character (a non-breaking space stays one); only the
+        // paragraph breaks of the field go back to the LF they came from.
+        return HTML_Text->document()->toRawText().replace(QChar::ParagraphSeparator, QChar('\n'));
     case 7:
     case 8:
     case 9:

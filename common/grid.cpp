@@ -118,7 +118,6 @@ Grid::Grid(QWidget* parent) : QTableView(parent), model_(new GridModel(this))
 {
     setModel(model_);
     ApplyDisplaySettings();
-    connect(this, &QTableView::doubleClicked, this, [this] { emit DblClick(); });
     connect(
         selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current) { emit RowChange(current.isValid() ? current.row() + 1 : 0); });
@@ -316,6 +315,13 @@ void Grid::FillSwitch(bool on)
         for (int i = 0; i < ColumnCount(); ++i)
             setColumnWidth(i, model_->columns[i].widthTwips / TwipsPerPixel);
     }
+}
+
+// A double-click anywhere in the grid, on a row or below the last one.
+void Grid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    emit DblClick();
 }
 
 void Grid::NotifyRowsAdded()

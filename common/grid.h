@@ -105,6 +105,9 @@ signals:
     void DblClick();
     void RowChange(int row);
 
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
 private:
     void setCellQuietly(int row, int column, const QString& text);
     GridModel* model_;

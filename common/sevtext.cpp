@@ -1,6 +1,7 @@
 #include "common/sevtext.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -196,9 +197,18 @@ QString SevText::ShowSaveDialog(const QString& title, const QString& folder, con
     return PromptSeam::get().saveFile(FileRequest{title, folder, fileName, filter, defaultExtension});
 }
 
+static bool isWindowFocusChange(Qt::FocusReason reason)
+{
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
 bool SevText::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == edit_) {
+        // Another window taking or giving back the focus is no visit of the field itself.
+        if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
+            isWindowFocusChange(static_cast<QFocusEvent*>(event)->reason()))
+            return QWidget::eventFilter(watched, event);
         if (event->type() == QEvent::FocusIn) {
             applyColor(focusColor_);
             emit GotFocus();

@@ -115,9 +115,11 @@ bool WriteAll(const QStringList& lines, QString* error)
 {
     const QByteArray bytes = Render(lines);
     QSaveFile file(Path());
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         file.write(bytes) == bytes.size() && file.commit();
+    const bool opened = file.open(QIODevice::WriteOnly);
+    // The password stays the owner's where the file system knows owners; elsewhere it is saved all the same.
+    if (opened)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const bool written = opened && file.write(bytes) == bytes.size() && file.commit();
     if (!written) {
         if (error)
             *error = file.errorString();

@@ -74,6 +74,7 @@ private slots:
     void changeWritesTheSelectedRow_data();
     void changeWritesTheSelectedRow();
     void changeOnAnEmptyListOpensNothing();
+    void untouchedChangeKeepsTheGreetingAsItWas();
     void rowChangeFillsTheCheckBoxesCrosswise_data();
     void rowChangeFillsTheCheckBoxesCrosswise();
     void emailOptionsFollowTheAddress();
@@ -323,6 +324,20 @@ void EntryFormTest::changeOnAnEmptyListOpensNothing()
     QVERIFY(!seen.opened);
     QCOMPARE(form.Grid1->RowCount(), 0);
     QCOMPARE(listFileBytes(), QByteArray());
+}
+
+void EntryFormTest::untouchedChangeKeepsTheGreetingAsItWas()
+{
+    const QString record =
+        QStringList{"Anna",  "Meier", "01.02.1980",
+                    "1",     "0",     QStringLiteral("<p>Liebe\u00a0Anna,\n  alles Gute</p>\n"),
+                    "",      "",      "",
+                    "a@b.de"}
+            .join('~');
+    Form1& form = loadList({record});
+    whileEntryFormOpen([](neuer_tov& entry) { entry.Command2->click(); },
+                       [&] { form.Coolbar1->Button("aendern")->click(); });
+    QCOMPARE(listFileLines(), QStringList{record});
 }
 
 void EntryFormTest::rowChangeFillsTheCheckBoxesCrosswise_data()

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -55,6 +56,7 @@ private slots:
     void findAsYouType();
     void findNextHasNoWrapAround();
     void placeholderComesBackOnLeaving();
+    void anotherWindowTakingTheFocusKeepsTheSearch();
 
 private:
     Form1& showList();
@@ -334,6 +336,23 @@ void MenusTest::placeholderComesBackOnLeaving()
     QCOMPARE(box->Edit()->palette().color(QPalette::Text), grey);
     // Leaving put back the placeholder; the row found stays selected.
     QCOMPARE(form.Grid1->CurrentRow(), 2);
+}
+
+void MenusTest::anotherWindowTakingTheFocusKeepsTheSearch()
+{
+    Form1& form = showList();
+    SevText* box = form.sevText2;
+    box->Edit()->setFocus();
+    QTest::keyClicks(box->Edit(), "M");
+    box->ButtonClick();
+    QCOMPARE(form.Grid1->CurrentRow(), 3);
+    // The "no further entry" box takes the focus away and gives it back.
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(box->Edit(), &away);
+    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(box->Edit(), &back);
+    QCOMPARE(box->Text(), QStringLiteral("M"));
+    QCOMPARE(form.Grid1->CurrentRow(), 3);
 }
 
 QTEST_MAIN(MenusTest)
