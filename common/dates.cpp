@@ -48,6 +48,15 @@ QString NormalizeBirthday(const QString& text)
     return date ? FormatGermanDate(*date) : text;
 }
 
+std::optional<int> BirthYearOf(const QString& birthDate)
+{
+    if (const auto date = ParseGermanDate(birthDate))
+        return date->year();
+    bool ok = false;
+    const int year = birthDate.right(4).trimmed().toInt(&ok);
+    return ok ? std::optional<int>(year) : std::nullopt;
+}
+
 std::optional<QDate> BirthdayInYear(const QString& birthDate, int year)
 {
     const auto date = ParseGermanDate(birthDate);

@@ -15,5 +15,8 @@ QString FormatGermanDate(const QDate& date);
 // read as a date.
 QString NormalizeBirthday(const QString& text);
 
+// The birth year of a birth date; a date typed in another form still gives its last four digits.
+std::optional<int> BirthYearOf(const QString& birthDate);
+
 // This year's day of a birth date; 29 February falls on 28 February in a year without it.
 std::optional<QDate> BirthdayInYear(const QString& birthDate, int year);

@@ -52,16 +52,6 @@ QString groupedOrNothing(qint64 value)
     return value == 0 ? QString() : QLocale().toString(value);
 }
 
-// The birth year of the date "dd.mm.yyyy"; a date typed in another form still gives its year.
-std::optional<int> birthYearOf(const QString& birthDate)
-{
-    if (const auto date = ParseGermanDate(birthDate))
-        return date->year();
-    bool ok = false;
-    const int year = birthDate.right(4).trimmed().toInt(&ok);
-    return ok ? std::optional<int>(year) : std::nullopt;
-}
-
 QWidget* pageWith(QTabWidget* tabs, const QString& title, std::initializer_list<QWidget*> controls,
                   const char* name)
 {
@@ -167,7 +157,11 @@ erinnerung1::erinnerung1(QWidget* parent) : QDialog(parent)
                             ? Command1Menu->addSeparator()
                             : Command1Menu->addAction(QString::fromUtf8(entry.caption));
         item->setObjectName(key);
-        connect(item, &QAction::triggered, this, [this, index, key] { Command1_MenuClick(index, key); });
+        // Queued: the send waits in an event loop, and the window (menu included) may be
+        // closed meanwhile, which must not happen inside the menu's own event handling.
+        connect(
+            item, &QAction::triggered, this, [this, index, key] { Command1_MenuClick(index, key); },
+            Qt::QueuedConnection);
     }
     Command1->setMenu(Command1Menu);
 
@@ -233,7 +227,7 @@ void erinnerung1::Form_Activate()
     // whole and the age comes from this window's own copy of the year.
     const QString birthDate = PersonBirthday;
     const QString name = PersonFirstName + " " + PersonLastName;
-    if (const auto year = birthYearOf(birthDate)) {
+    if (const auto year = BirthYearOf(birthDate)) {
         const int age = Today().year() - *year;
         Label1->setText(name + " (" + QString::number(age) + ")");
         sevBerechnung->setPlainText(LifetimeText(age));

@@ -1,6 +1,7 @@
 #include "greetings/erinnerung2.h"
 
 #include "app/forms.h"
+#include "common/dates.h"
 #include "common/globale_variablen.h"
 #include "common/warten.h"
 #include "greetings/greetingsender.h"
@@ -140,10 +141,12 @@ void erinnerung2::showEvent(QShowEvent* event)
 void erinnerung2::Form_Activate()
 {
     // The greeting carries the full birth date, so the age comes from a copy of the year.
-    const int birthYear = PersonBirthday.right(4).toInt();
-    const int age = Today().year() - birthYear;
-    Label1->setText(PersonFirstName + QLatin1Char(' ') + PersonLastName + QStringLiteral(" (") +
-                    QString::number(age) + QLatin1Char(')'));
+    const QString name = PersonFirstName + QLatin1Char(' ') + PersonLastName;
+    if (const auto birthYear = BirthYearOf(PersonBirthday))
+        Label1->setText(name + QStringLiteral(" (") + QString::number(Today().year() - *birthYear) +
+                        QLatin1Char(')'));
+    else
+        Label1->setText(name);
     lblStatus->setText(QStringLiteral("Die Tovalinerosemail wird vorbereitet..."));
 }
 

@@ -231,6 +231,9 @@ void Send(Body body, const WindowParts& parts)
         }
         if (!sent)
             MsgBox(QStringLiteral("Fehler beim Versenden der Nachricht\r\n") + sendError);
+        else if (!sendError.isEmpty())
+            // Delivered, but without its copy the greeting would go out again at the next check.
+            MsgBox(sendError, MsgButtons::Ok, MsgIcon::Exclamation);
         if (gone()) {
             ShowNormalPointer();
             return;

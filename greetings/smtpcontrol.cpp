@@ -328,23 +328,29 @@ bool SmtpControl::runOnWorker(const std::shared_ptr<Session>& session, std::func
 {
     QPointer<SmtpControl> self(this);
     QEventLoop loop;
+    const quint64 run = ++runCounter_;
     activeLoop_ = &loop;
     running_ = session;
-    session->worker = std::thread([session, job = std::move(job)] {
+    session->worker = std::thread([session, run, job = std::move(job)] {
         job();
         SmtpControl* control = session->owner;
-        session->post([control] {
-            if (control->activeLoop_)
+        // Only this run's wait ends here; a late word of an earlier run is ignored.
+        session->post([control, run] {
+            control->finishedRun_ = run;
+            if (control->activeLoop_ && control->runCounter_ == run)
                 control->activeLoop_->quit();
         });
     });
     loop.exec();
     if (!self)
         return false;
+    // The wait also returns at once when the program is ending; the transfer then stops too.
+    if (finishedRun_ != run)
+        session->abort = true;
     activeLoop_ = nullptr;
     session->worker.join();
     running_.reset();
-    return true;
+    return finishedRun_ == run || !session->abort;
 }
 
 QString SmtpControl::serverText() const
@@ -653,7 +659,11 @@ int SmtpControl::Send()
         lastError_ = QStringLiteral("Es besteht keine Verbindung zum Mailserver %1.").arg(serverText());
         return 0;
     }
+    QPointer<SmtpControl> self(this);
     emit SendStart(0);
+    // The handlers let pending window messages run; the window and this control may be gone.
+    if (!self)
+        return 0;
 
     if (!tempFolder_.isEmpty())
         QDir().mkpath(tempFolder_);

@@ -145,4 +145,6 @@ private:
     std::shared_ptr<Session> session_; // the open connection, from Connect to Disconnect
     std::shared_ptr<Session> running_; // the session whose worker runs now
     QEventLoop* activeLoop_ = nullptr;
+    quint64 runCounter_ = 0;
+    quint64 finishedRun_ = 0;
 };

@@ -206,6 +206,7 @@ void Erinnerung1Test::mailLinkHasNoRecipient()
 {
     erinnerung1& window = open();
     menuItem(window, "standardmailer")->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
     QCOMPARE(fixture_->seams->shell.opened,
              QStringList{"mailto:?subject=Herzlichen%20Gl%C3%BCckwunsch%20zum%20Tovalinero"
                          "&body=Hallo%20Anna%20Meier%20%2846%29"});
@@ -277,6 +278,7 @@ void Erinnerung1Test::greetingFromTheDropDown()
     folder.setSetting(Settings::ReadReceiptRequested, " 0 ");
     erinnerung1& window = open();
     menuItem(window, key)->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
     QVERIFY2(fixture_->seams->prompt.messages.isEmpty(),
              qPrintable(fixture_->seams->prompt.texts().join('|')));
     QTRY_COMPARE(server.messages().size(), 1);
@@ -288,6 +290,7 @@ void Erinnerung1Test::greetingFromTheDropDown()
 
     // A second pick finds this year's copy and sends nothing.
     menuItem(window, key)->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
     QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
     const MessageRequest& box = fixture_->seams->prompt.messages[0];
     QCOMPARE(box.title, QStringLiteral("eMail bereits gesendet"));

@@ -347,6 +347,28 @@ private slots:
         QVERIFY(smtp.isNull());
         QVERIFY(clock.elapsed() < 20000);
     }
+
+    // A window closed while the send starts takes its control along; nothing goes out.
+    void deletedAtSendStart()
+    {
+        FakeSeams seams;
+        SmtpServer server;
+        QVERIFY(server.startMailbox());
+        SmtpControl::SetPortOverrideForTests(server.port());
+        QPointer<SmtpControl> smtp = new SmtpControl;
+        const QString copy = work_.path() + "/daten/emails/deleted.eml";
+        fill(*smtp, copy);
+        QVERIFY2(smtp->Connect(), qPrintable(smtp->LastError()));
+        connect(smtp, &SmtpControl::SendStart, this, [&] {
+            smtp->deleteLater();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        });
+        QCOMPARE(smtp->Send(), 0);
+        QVERIFY(smtp.isNull());
+        QVERIFY(!QFile::exists(copy));
+        QTest::qWait(300);
+        QVERIFY(server.messages().isEmpty());
+    }
 };
 
 QTEST_MAIN(TestSmtp)
