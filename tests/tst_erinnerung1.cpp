@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -42,6 +43,7 @@ private slots:
     void composerAndCloseButtons();
     void greetingFromTheDropDown_data();
     void greetingFromTheDropDown();
+    void failedConnectionGivesTheWindowBack();
     void birthdayCheckOpensTheWindow();
     void emptyTextDocumentIsOpenDocument();
 
@@ -298,6 +300,26 @@ void Erinnerung1Test::greetingFromTheDropDown()
     QVERIFY(box.text.contains("< anna@example.org >"));
     QTest::qWait(200);
     QCOMPARE(server.messages().size(), 1);
+}
+
+void Erinnerung1Test::failedConnectionGivesTheWindowBack()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    SmtpControl::SetPortOverrideForTests(port);
+    fixture_->folder->setSetting(Settings::SmtpServer, "127.0.0.1");
+    fixture_->folder->setSetting(Settings::SmtpFromAddress, "absender@example.org");
+    erinnerung1& window = open();
+    menuItem(window, "standardtext")->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
+    QVERIFY(
+        fixture_->seams->prompt.messages[0].text.startsWith("Fehler beim Verbinden mit dem Mailserver\r\n"));
+    QVERIFY(window.Command1->isEnabled());
+    QVERIFY(!window.ProgressBar1->isVisible());
+    QVERIFY(!QFile::exists(fixture_->folder->data("emails/2026_anna@example.org_Anna.eml")));
 }
 
 void Erinnerung1Test::birthdayCheckOpensTheWindow()
