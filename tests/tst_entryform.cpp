@@ -6,10 +6,13 @@
 #include "support/formfixture.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -67,6 +70,7 @@ private slots:
     void init();
     void cleanup() { fixture_.reset(); }
     void toolbarButtons();
+    void captionsOfTheForm();
     void newThenCloseKeepsTheList_data();
     void newThenCloseKeepsTheList();
     void createWithEmptyFields();
@@ -142,6 +146,34 @@ QByteArray EntryFormTest::listFileBytes() const
 QStringList EntryFormTest::listFileLines() const
 {
     return SplitLinesAtCr(DecodeCp1252(listFileBytes()));
+}
+
+void EntryFormTest::captionsOfTheForm()
+{
+    neuer_tov& entry = Forms::Get<neuer_tov>();
+    const QStringList captions = {
+        "Vorname:", "Nachname:", "Tovalinero:", "Straße:", "PLZ:", "Wohnort:", "eMail:"};
+    for (int i = 0; i < captions.size(); ++i) {
+        QString found;
+        for (QLabel* label : entry.findChildren<QLabel*>())
+            if (label->buddy() == entry.sevText1[i])
+                found = label->text();
+        QCOMPARE(found, captions[i]);
+    }
+    QCOMPARE(entry.Check_Standard->text(), QStringLiteral("eMail automatisch senden"));
+    QCOMPARE(entry.Check_Automatisch->text(), QStringLiteral("Standard-Gruß senden"));
+    QCOMPARE(entry.Label3->text(),
+             QStringLiteral("Individueller eMail-Text. Rechts der Button \"...\" öffnet den "
+                            "WYSIWYG - Editor."));
+    QCOMPARE(entry.Frame1->title(), QStringLiteral("Anschrift"));
+    QCOMPARE(entry.Command5->text(), QStringLiteral("..."));
+    QCOMPARE(entry.Command3->text(), QStringLiteral("&Zurück"));
+    Forms::Unload<neuer_tov>();
+    // The tabs of the main window.
+    QTabWidget* tabs = fixture_->form().sevTabStrip1;
+    QCOMPARE(tabs->tabToolTip(1), QStringLiteral("In diesem Jahr anstehende Tovalineroe."));
+    QCOMPARE(tabs->tabToolTip(2), QStringLiteral("Tragen Sie hier Ihre Tovalineroe ein."));
+    QCOMPARE(tabs->tabText(2), QStringLiteral("&Tovalinerosliste"));
 }
 
 void EntryFormTest::toolbarButtons()
