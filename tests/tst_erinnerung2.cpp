@@ -454,6 +454,36 @@ private slots:
                  server.messages().first());
         QVERIFY(fixture.seams->prompt.messages.isEmpty());
     }
+
+    // Two birthdays today: one window after the other, in list order, each with its greeting.
+    void twoBirthdaysTodayGreetInTurn()
+    {
+        FormFixture fixture;
+        SetReminderWindowOpener({});
+        setAccount(*fixture.folder);
+        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
+        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        fixture.writeList(
+            {QStringList{"Anna", "Muster", "30.01.1980", "1", "1", "", "", "", "", "anna@example.org"}.join(
+                 '~'),
+             QStringList{"Bert", "Beispiel", "30.01.1990", "1", "0", "<p>Lieber &lt;VORNAME&gt;!</p>", "", "",
+                         "", "bert@example.org"}
+                 .join('~')});
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        Form1& form = fixture.form();
+        form.LoadBirthdayList();
+        form.ueberpr_Click();
+        FlushDeletedWindows();
+        QCOMPARE(server.messages().size(), 2);
+        QVERIFY(server.messages()[0].contains("To: anna@example.org"));
+        QVERIFY(server.messages()[1].contains("To: bert@example.org"));
+        QVERIFY(SmtpServer::HtmlPart(server.messages()[1]).contains("Lieber Bert!"));
+        QVERIFY(QFile::exists(fixture.folder->data("emails/2026_anna@example.org_Anna.eml")));
+        QVERIFY(QFile::exists(fixture.folder->data("emails/2026_bert@example.org_Bert.eml")));
+        QVERIFY(fixture.seams->prompt.messages.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestErinnerung2)
