@@ -35,13 +35,6 @@ int autoCloseSeconds()
     return ok && n >= 1 && n <= 99 ? n : 0;
 }
 
-bool settingIsOne(int line)
-{
-    bool ok = false;
-    const double value = Settings::Read(line).trimmed().toDouble(&ok);
-    return ok && value == 1;
-}
-
 } // namespace
 
 erinnerung2::erinnerung2(QWidget* parent) : QDialog(parent)
@@ -120,7 +113,7 @@ void erinnerung2::Form_Load()
     Label2->hide();
     SoundFile = Settings::Read(Settings::ReminderSoundFile);
     PlaySound(SoundFile);
-    if (settingIsOne(Settings::AutoCloseEnabled)) {
+    if (Settings::ReadNumberOrZero(Settings::AutoCloseEnabled) == 1) {
         Timer2->setInterval(10);
         Timer2->start();
     } else {

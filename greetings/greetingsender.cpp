@@ -47,14 +47,6 @@ const QList<Placeholder>& placeholders()
     return list;
 }
 
-// A settings line as a number, blanks around it allowed; empty or no number counts as 0.
-double settingNumber(int line)
-{
-    bool ok = false;
-    const double value = Settings::Read(line).trimmed().toDouble(&ok);
-    return ok ? value : 0.0;
-}
-
 // A part of the copy's file name must not lead out of the copy folder.
 QString fileNamePart(QString text)
 {
@@ -191,12 +183,12 @@ void Send(Body body, const WindowParts& parts)
     smtp->SetFromName(Settings::Read(Settings::SmtpFromName));
     smtp->SetOrganization(Settings::Read(Settings::SmtpFromCompany));
     smtp->SetFromAddress(Settings::Read(Settings::SmtpFromAddress));
-    if (settingNumber(Settings::SmtpAuthRequired) == 1) {
+    if (Settings::ReadNumberOrZero(Settings::SmtpAuthRequired) == 1) {
         smtp->SetUseAuthentication(true);
         smtp->SetUserName(Settings::Read(Settings::SmtpUserName));
         smtp->SetPassword(Settings::Read(Settings::SmtpPassword));
     }
-    smtp->SetReadReceipt(settingNumber(Settings::ReadReceiptRequested) != 0);
+    smtp->SetReadReceipt(Settings::ReadNumberOrZero(Settings::ReadReceiptRequested) != 0);
     smtp->SetToAddress(PersonEmail);
     smtp->SetSubject(Settings::Read(Settings::GreetingSubject));
     smtp->SetHtmlBody(html);

@@ -44,6 +44,13 @@ bool ReadTruthValue(int line)
     return ToTruthValue(Read(line));
 }
 
+double ReadNumberOrZero(int line)
+{
+    bool ok = false;
+    const double value = Read(line).trimmed().toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
 QString RenderWholeNumber(int value)
 {
     return (value < 0 ? QString() : QStringLiteral(" ")) + QString::number(value) + " ";

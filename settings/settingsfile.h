@@ -47,6 +47,8 @@ QString Read(int line);
 // convert.
 int ReadWholeNumber(int line);
 bool ReadTruthValue(int line);
+// The line as a number, blanks around it allowed; a line that is empty or no number counts as 0.
+double ReadNumberOrZero(int line);
 
 // The renderings of the file: " 1 ", "-1 ", and "True"/"False".
 QString RenderWholeNumber(int value);
