@@ -94,7 +94,10 @@ void Form1::StartCheckTimer()
     QString interval = Settings::Read(Settings::CheckIntervalSeconds);
     if (interval.isEmpty())
         interval = QString::number(DefaultCheckIntervalSeconds);
-    const int seconds = ToWholeNumber(interval);
+    int seconds = ToWholeNumber(interval);
+    // An interval below one second would run the check at every tick.
+    if (seconds < 1)
+        seconds = DefaultCheckIntervalSeconds;
     Timer1->setInterval(1000);
     xpProgress1->setMaximum(seconds);
     xpProgress1->setValue(0);

@@ -25,6 +25,13 @@ public:
     // The list and its file.
     void LoadBirthdayList();
     bool SaveBirthdayList();
+    // Replaces the whole list by the list file at path and saves it as the program's list. The
+    // file is read completely first: when it cannot be read, nothing changes (false).
+    bool ReplaceBirthdayList(const QString& path);
+    // Whether the list on disk reached the grid; until then nothing may rewrite the list file.
+    bool ListLoaded() const { return listLoaded_; }
+    // True while changes of the list may be saved; otherwise says so and gives false.
+    bool ListChangeAllowed();
     static bool IsFilePath(const QString& path);
 
     // The countdown of the periodic check.
@@ -120,5 +127,6 @@ private:
     QString LastCheckText() const;
 
     bool checkRunning_ = false;
+    bool listLoaded_ = false;
     QString balloonText_;
 };

@@ -45,6 +45,23 @@ QStringList readUpcomingFile()
     return SplitLinesAtCr(*text);
 }
 
+// A send flag that is no truth value asks the user instead of sending: nothing goes out that
+// the list does not clearly ask for.
+bool sendsAutomatically(const QString& cell)
+{
+    try {
+        return ToTruthValue(cell);
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+// Only a plain 0 chooses the person's own text; anything else sends the standard greeting.
+int usesStandardText(const QString& cell)
+{
+    return cell.trimmed() == QLatin1String("0") ? 0 : 1;
+}
+
 // Runs never overlap: a check asked for while one waits for a reminder window is dropped.
 class RunGuard
 {
@@ -131,10 +148,10 @@ void Form1::ScanBirthdays()
             PersonZip = Grid1->Cell(i, Zip);
             PersonTown = Grid1->Cell(i, Town);
             PersonGreetingHtml = Grid1->Cell(i, GreetingHtml);
-            if (!ToTruthValue(Grid1->Cell(i, SendAutomatically))) {
+            if (!sendsAutomatically(Grid1->Cell(i, SendAutomatically))) {
                 ShowReminderWindow(ReminderWindow::Manual);
             } else {
-                PersonUseStandardText = ToWholeNumber(Grid1->Cell(i, UseStandardText));
+                PersonUseStandardText = usesStandardText(Grid1->Cell(i, UseStandardText));
                 ShowReminderWindow(ReminderWindow::Automatic);
             }
         } else if (days > 0) {

@@ -1,7 +1,8 @@
 // The list: Grid1 in memory, daten/tovalinero.dat on disk.
 #include "app/form1.h"
 
-#include "common/dates.h"
+#include "app/listfile.h"
+
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
@@ -61,12 +62,9 @@ void Form1::LoadBirthdayList()
     ShowBusyPointer();
     PrepareListGrid();
     try {
-        const QStringList lines = SplitLinesAtCr(DecodeCp1252(readListFile(listFilePath())));
-        const int dateColumn = Grid1->ColumnIndex("tov_tovalinero");
-        for (const QString& line : lines) {
-            const int row = Grid1->AddRow(QString(line).replace('~', '\t'));
-            Grid1->SetCell(row, dateColumn, NormalizeBirthday(Grid1->Cell(row, dateColumn)));
-        }
+        const QStringList rows = ListRowsFromText(DecodeCp1252(readListFile(listFilePath())));
+        for (const QString& row : rows)
+            Grid1->AddRow(row);
     } catch (...) {
         // The grid keeps what was loaded so far; the start-up reports the error.
         Grid1->FillSwitch(false);
@@ -77,25 +75,68 @@ void Form1::LoadBirthdayList()
     Grid1->NotifyRowsAdded();
     Grid1->SetCurrentRow(1);
     Grid1->Refresh();
+    listLoaded_ = true;
     QDir(ProgramFolder()).mkdir("report");
     ShowNormalPointer();
 }
 
+bool Form1::ListChangeAllowed()
+{
+    if (listLoaded_)
+        return true;
+    MsgBox(QStringLiteral("Die Tovalinerosliste konnte beim Programmstart nicht geladen werden.\n"
+                          "Es wurde nichts geändert.\n\n%1")
+               .arg(QDir::toNativeSeparators(listFilePath())),
+           MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
 bool Form1::SaveBirthdayList()
 {
+    // A list that never reached the grid must not be written over the one on disk.
+    if (!ListChangeAllowed())
+        return false;
     ShowBusyPointer();
-    QByteArray bytes;
+    QStringList rows;
     const int count = Grid1->RowCount();
+    rows.reserve(count);
     for (int i = 1; i <= count; ++i)
-        bytes += EncodeCp1252(Grid1->RowText(i).replace('\t', '~')) + "\r\n";
+        rows << Grid1->RowText(i);
     QString error;
-    const bool saved = WriteFileAtomic(listFilePath(), bytes, &error);
+    const bool saved = WriteFileAtomic(listFilePath(), ListFileBytes(rows), &error, FileAccess::OwnerOnly);
     ShowNormalPointer();
     Grid1->Refresh();
     if (!saved)
         MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gespeichert werden:\n%1\n\n%2")
                    .arg(QDir::toNativeSeparators(listFilePath()), error),
                MsgButtons::Ok, MsgIcon::Critical);
+    return saved;
+}
+
+bool Form1::ReplaceBirthdayList(const QString& path)
+{
+    QString error;
+    const auto rows = ReadListFileRows(path, &error);
+    if (!rows) {
+        MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gelesen werden:\n%1\n\n%2\n\n"
+                              "Die bisherige Liste bleibt unverändert.")
+                   .arg(QDir::toNativeSeparators(path), error),
+               MsgButtons::Ok, MsgIcon::Critical);
+        return false;
+    }
+    ShowBusyPointer();
+    if (Grid1->ColumnCount() == 0) {
+        PrepareListGrid();
+        Grid1->FillSwitch(false);
+    }
+    Grid1->ReplaceRows(*rows);
+    Grid1->NotifyRowsAdded();
+    Grid1->SetCurrentRow(1);
+    Grid1->Refresh();
+    listLoaded_ = true;
+    ShowNormalPointer();
+    const bool saved = SaveBirthdayList();
+    UpdateCountLabels();
     return saved;
 }
 

@@ -35,7 +35,7 @@ void copyFlag(QCheckBox* box, const QString& cell)
 // The entry form for the selected row. An empty list has nothing to change.
 void changeSelectedPerson(Form1& form)
 {
-    if (form.Grid1->RowCount() < 1 || form.Grid1->CurrentRow() < 1)
+    if (form.Grid1->RowCount() < 1 || form.Grid1->CurrentRow() < 1 || !form.ListChangeAllowed())
         return;
     neuer_tov& entry = Forms::Get<neuer_tov>();
     entry.SetMode(neuer_tov::Mode::Change);
@@ -77,6 +77,8 @@ void Form1::BuildToolbar()
 
 void Form1::Coolbar1_ButtonClick(const QString& key)
 {
+    if ((key == "neu" || key == "loeschen") && !ListChangeAllowed())
+        return;
     if (key == "neu") {
         neuer_tov& entry = Forms::Get<neuer_tov>();
         entry.SetMode(neuer_tov::Mode::NewPerson);
@@ -102,7 +104,7 @@ void Form1::Coolbar1_ButtonClick(const QString& key)
 
 void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
 {
-    if (key != "alle_loeschen")
+    if (key != "alle_loeschen" || !ListChangeAllowed())
         return;
     const QString question =
         QStringLiteral("Wenn Sie jetzt auf \"JA\" klicken, wird die gesamte Tovalinerosliste\r"

@@ -90,10 +90,13 @@ QStringList LayOutProgramFolder(const QString& resources, const QString& target,
     for (const char* folder : {"daten", "daten/emails", "daten/temp", "sounds"})
         QDir().mkpath(target + "/" + folder);
     const QString data = target + "/daten";
-    writeIfMissing(problems, data + "/tovalinero.dat", QByteArray());
+    // The list (names, addresses) and the settings (the password) are the owner's alone.
+    const QString list = data + "/tovalinero.dat";
+    writeIfMissing(problems, list, QByteArray());
     const QString settings = data + "/einstellungen.dat";
     writeIfMissing(problems, settings, Settings::Render(Settings::DesignTimeLines(programPath)));
-    QFile::setPermissions(settings, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    for (const QString& personal : {list, settings})
+        QFile::setPermissions(personal, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!QFile::exists(data + "/standard.html") &&
         !QFile::copy(resources + "/daten/standard.html", data + "/standard.html"))
         report(problems, "cannot copy standard.html");

@@ -234,6 +234,16 @@ void Grid::RemoveCurrentRow()
     SetCurrentRow(std::min(row, RowCount()));
 }
 
+void Grid::ReplaceRows(const QStringList& rowTexts)
+{
+    selectionModel()->clearCurrentIndex();
+    model_->beginResetModel();
+    model_->rows.clear();
+    for (const QString& text : rowTexts)
+        model_->rows.push_back(text.split('\t'));
+    model_->endResetModel();
+}
+
 int Grid::Find(const QString& pattern, int column, int startRow) const
 {
     if (column < 1)

@@ -85,6 +85,8 @@ public:
 
     QString RowText(int row) const;
     void RemoveCurrentRow();
+    // Replaces every row at once (one model reset); nothing is selected afterwards.
+    void ReplaceRows(const QStringList& rowTexts);
 
     // The first row from startRow on whose cell in the column matches the pattern ("*" any
     // text, "?" one character; case is ignored); 0 when none.

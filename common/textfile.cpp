@@ -1,8 +1,17 @@
 #include "common/textfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <array>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -79,12 +88,97 @@ QStringList SplitLinesAtCr(const QString& text)
     return lines;
 }
 
-std::optional<QByteArray> ReadFileBytes(const QString& path)
+namespace
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+
+// A symbolic link, a pipe or a device where a data file belongs is put aside, so the file
+// written there is one of its own and nothing is written through the link. A folder stays.
+bool replaceIfNotRegular(const QString& path, QString* error)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        return true;
+    if (::unlink(native.constData()) == 0)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(error);
+    return true;
+#endif
+}
+
+void setReason(QString* error, const QString& reason)
+{
+    if (error)
+        *error = reason;
+}
+
+// Opens a data file for writing without following a link at its place; truncates or appends.
+bool openDataFile(QFile& file, QIODevice::OpenMode mode, QString* error)
+{
+    if (!replaceIfNotRegular(file.fileName(), error))
+        return false;
+#ifdef Q_OS_UNIX
+    const int flags =
+        O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (mode & QIODevice::Append ? O_APPEND : O_TRUNC);
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(), flags, 0600);
+    if (fd < 0) {
+        setReason(error, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        setReason(error, file.errorString());
+        return false;
+    }
+    return true;
+#else
+    if (!file.open(mode)) {
+        setReason(error, file.errorString());
+        return false;
+    }
+    return true;
+#endif
+}
+
+// Writes all bytes and closes; a full disk shows at the write, the flush or the close.
+bool writeAndClose(QFile& file, const QByteArray& bytes, QString* error)
+{
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError)
+        return true;
+    setReason(error, written ? file.errorString() : reason);
+    return false;
+}
+
+} // namespace
+
+std::optional<QByteArray> ReadFileBytes(const QString& path, QString* error)
+{
+    // A pipe or a device would block the reader or never end: only a regular file is read.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        setReason(error, QStringLiteral("Keine gewöhnliche Datei"));
         return std::nullopt;
-    return file.readAll();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setReason(error, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setReason(error, file.errorString());
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 std::optional<QString> ReadTextFile(const QString& path)
@@ -95,42 +189,41 @@ std::optional<QString> ReadTextFile(const QString& path)
     return DecodeCp1252(*bytes);
 }
 
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error, FileAccess access)
 {
+    if (!replaceIfNotRegular(path, error))
+        return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
+    // Unbuffered: QSaveFile's commit does not notice a failure of its own final flush (a full
+    // disk), so every byte is written, and checked, before the commit.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+        !file.commit()) {
+        setReason(error, file.errorString());
         file.cancelWriting();
         return false;
     }
+    // Only after the commit: permissions set before it would give the temporary file a name
+    // that a killed save leaves behind.
+    if (access == FileAccess::OwnerOnly)
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
 }
 
-bool WriteTextFileAtomic(const QString& path, const QString& text, QString* error)
+bool WriteTextFileAtomic(const QString& path, const QString& text, QString* error, FileAccess access)
 {
-    return WriteFileAtomic(path, EncodeCp1252(text), error);
+    return WriteFileAtomic(path, EncodeCp1252(text), error, access);
 }
 
 bool AppendLine(const QString& path, const QString& line, QString* error)
 {
     QFile file(path);
-    const QByteArray bytes = EncodeCp1252(line) + "\r\n";
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return openDataFile(file, QIODevice::WriteOnly | QIODevice::Append, error) &&
+           writeAndClose(file, EncodeCp1252(line) + "\r\n", error);
 }
 
 bool TruncateFile(const QString& path, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return openDataFile(file, QIODevice::WriteOnly | QIODevice::Truncate, error) &&
+           writeAndClose(file, QByteArray(), error);
 }

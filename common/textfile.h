@@ -17,17 +17,23 @@ std::optional<QChar> FirstUnrepresentable(const QString& text);
 // a lone LF stays inside its line. A text that ends with its line end gives no empty last line.
 QStringList SplitLinesAtCr(const QString& text);
 
-// The whole file, or nothing when it does not exist or cannot be read.
-std::optional<QByteArray> ReadFileBytes(const QString& path);
+// The whole file, or nothing when it does not exist, is no regular file or cannot be read.
+std::optional<QByteArray> ReadFileBytes(const QString& path, QString* error = nullptr);
 std::optional<QString> ReadTextFile(const QString& path);
 
-// Writes through a temporary file renamed over the old one; on failure the old file stays and
-// the reason is given in error.
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-bool WriteTextFileAtomic(const QString& path, const QString& text, QString* error = nullptr);
+// Who may read a file the program writes: personal data and the password stay the owner's.
+enum class FileAccess { Default, OwnerOnly };
 
-// Appends one line and its CR LF, creating the file when it is missing.
+// Writes through a temporary file renamed over the old one; on failure the old file stays and
+// the reason is given in error. A link at the path is replaced, never written through.
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+                     FileAccess access = FileAccess::Default);
+bool WriteTextFileAtomic(const QString& path, const QString& text, QString* error = nullptr,
+                         FileAccess access = FileAccess::Default);
+
+// Appends one line and its CR LF, creating the file (owner-only) when it is missing. A full
+// disk fails here, at the write or at the close.
 bool AppendLine(const QString& path, const QString& line, QString* error = nullptr);
 
-// Creates the file empty or cuts it to 0 bytes.
+// Creates the file empty (owner-only) or cuts it to 0 bytes; a link at the path is replaced.
 bool TruncateFile(const QString& path, QString* error = nullptr);

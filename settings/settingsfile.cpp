@@ -7,7 +7,6 @@
 #include "platform/programfolder.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace Settings
 {
@@ -120,19 +119,8 @@ QByteArray Render(const QStringList& lines)
 
 bool WriteAll(const QStringList& lines, QString* error)
 {
-    const QByteArray bytes = Render(lines);
-    QSaveFile file(Path());
-    const bool opened = file.open(QIODevice::WriteOnly);
     // The password stays the owner's where the file system knows owners; elsewhere it is saved all the same.
-    if (opened)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const bool written = opened && file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-    }
-    return written;
+    return WriteFileAtomic(Path(), Render(lines), error, FileAccess::OwnerOnly);
 }
 
 } // namespace Settings

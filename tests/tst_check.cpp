@@ -1,7 +1,10 @@
 #include "support/formfixture.h"
 
 #include "settings/settingsfile.h"
+#include "support/filesizelimit.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace
@@ -30,6 +33,10 @@ private slots:
     void failingRunKeepsTheOldGridAndLine();
     void unreadableBirthDateDoesNotStopTheRun();
     void checksDoNotOverlap();
+    void badFlagsDoNotSilenceTheRest_data();
+    void badFlagsDoNotSilenceTheRest();
+    void fullDiskEndsTheRunWithTheBox();
+    void linkInPlaceOfTheUpcomingFileIsReplaced();
 
 private:
     void run(const QDate& today, const QStringList& list, const QString& leadTime = "2");
@@ -203,6 +210,72 @@ void CheckTest::checksDoNotOverlap()
     fixture_->duringReminder = nullptr;
     form.ueberpr_Click();
     QCOMPARE(fixture_->reminders.size(), 2);
+}
+
+void CheckTest::badFlagsDoNotSilenceTheRest_data()
+{
+    QTest::addColumn<QString>("badRecord");
+    QTest::addColumn<int>("laterStandardText");
+    QTest::addColumn<QString>("laterStandardCell");
+    QTest::addRow("field 4 no truth value") << "Bad~Flag~01.04.1980~x~1~~~~~b@f.de" << 0 << "0";
+    QTest::addRow("field 4 empty") << "Bad~Flag~01.04.1980~~1~~~~~b@f.de" << 1 << "1";
+    QTest::addRow("fields 4 on missing") << "Bad~Flag~01.04.1980" << 1 << "2";
+    QTest::addRow("field 5 no number") << "Bad~Flag~01.04.1980~x~x" << 1 << "x";
+}
+
+void CheckTest::badFlagsDoNotSilenceTheRest()
+{
+    QFETCH(QString, badRecord);
+    QFETCH(int, laterStandardText);
+    QFETCH(QString, laterStandardCell);
+    run(QDate(2026, 4, 1), {badRecord, person("Gut", "Auto", "01.04.1985", "1", laterStandardCell, "g@a.de"),
+                            person("Morgen", "Erst", "02.04.1990")});
+    const auto& opened = fixture_->reminders;
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0].window, ReminderWindow::Manual);
+    QCOMPARE(opened[0].firstName, QStringLiteral("Bad"));
+    QCOMPARE(opened[1].window, ReminderWindow::Automatic);
+    QCOMPARE(opened[1].firstName, QStringLiteral("Gut"));
+    QCOMPARE(opened[1].useStandardText, laterStandardText);
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Morgen Erst   (wird 36);1"});
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void CheckTest::fullDiskEndsTheRunWithTheBox()
+{
+    QStringList list;
+    for (int i = 0; i < 20; ++i)
+        list << person(QStringLiteral("Person%1").arg(i), "Voll", "01.05.1980");
+    fixture_->writeList(list);
+    fixture_->folder->writeBytes(fixture_->folder->data("demnaechst.dat"), QByteArray());
+    Form1& form = fixture_->form();
+    form.LoadBirthdayList();
+    form.LoadUpcomingList();
+    {
+        const FileSizeLimit diskFull(100);
+        form.ueberpr_Click();
+    }
+    const auto& messages = fixture_->seams->prompt.messages;
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].text.startsWith("Fehler: 75 "), qPrintable(messages[0].text));
+}
+
+void CheckTest::linkInPlaceOfTheUpcomingFileIsReplaced()
+{
+    const QString elsewhere = fixture_->folder->folder() + "/wichtig.txt";
+    fixture_->folder->writeBytes(elsewhere, "nicht anfassen\r\n");
+    const QString upcoming = fixture_->folder->data("demnaechst.dat");
+    QFile::remove(upcoming);
+    QVERIFY(QFile::link(elsewhere, upcoming));
+    fixture_->writeList({person("Morgen", "Erst", "02.04.1990")});
+    fixture_->seams->clock.set(QDateTime(QDate(2026, 4, 1), QTime(8, 0)));
+    Form1& form = fixture_->form();
+    form.LoadBirthdayList();
+    form.LoadUpcomingList();
+    form.ueberpr_Click();
+    QCOMPARE(fixture_->folder->readBytes(elsewhere), QByteArray("nicht anfassen\r\n"));
+    QVERIFY(!QFileInfo(upcoming).isSymLink());
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Morgen Erst   (wird 36);1"});
 }
 
 QTEST_MAIN(CheckTest)

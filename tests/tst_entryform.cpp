@@ -91,6 +91,8 @@ private slots:
     void deleteAll_data();
     void deleteAll();
     void printAndEditorAreNotYetThere();
+    void unloadedListIsNeverRewritten_data();
+    void unloadedListIsNeverRewritten();
 
 private:
     Form1& loadList(const QStringList& lines);
@@ -638,6 +640,71 @@ void EntryFormTest::printAndEditorAreNotYetThere()
     QCOMPARE(prompt().texts(),
              (QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar.",
                           "Der WYSIWYG-Editor ist in dieser Version nicht verfügbar."}));
+}
+
+void EntryFormTest::unloadedListIsNeverRewritten_data()
+{
+    QTest::addColumn<QString>("startFailure");
+    QTest::addColumn<QString>("action");
+    QTest::addRow("settings missing, Neu then Zurück") << "missing"
+                                                       << "new-back";
+    QTest::addRow("settings empty, Neu then Anlegen") << "empty"
+                                                      << "new-create";
+    QTest::addRow("line 2 no number, delete one") << "line2"
+                                                  << "delete";
+    QTest::addRow("settings missing, delete all") << "missing"
+                                                  << "delete-all";
+    QTest::addRow("settings missing, change by double-click") << "missing"
+                                                              << "change";
+}
+
+void EntryFormTest::unloadedListIsNeverRewritten()
+{
+    QFETCH(QString, startFailure);
+    QFETCH(QString, action);
+    fixture_->writeList({person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "03.04.1975")});
+    const QByteArray before = listFileBytes();
+    const QString settings = fixture_->folder->data("einstellungen.dat");
+    if (startFailure == "missing")
+        QFile::remove(settings);
+    else if (startFailure == "empty")
+        fixture_->folder->writeBytes(settings, QByteArray());
+    else
+        fixture_->folder->setSetting(2, "ja");
+    Form1& form = fixture_->form();
+    form.Form_Load();
+    QCOMPARE(prompt().messages.size(), 1); // the start-up's own error box
+    prompt().messages.clear();
+
+    bool formOpened = false;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            formOpened = true;
+            if (action == "new-create") {
+                entry.sevText1[0]->SetText("Neu");
+                entry.Command1_Click();
+            } else {
+                entry.Command3_Click();
+            }
+        },
+        [&] {
+            if (action == "new-back" || action == "new-create")
+                form.Coolbar1_ButtonClick("neu");
+            else if (action == "delete")
+                form.Coolbar1_ButtonClick("loeschen");
+            else if (action == "delete-all")
+                form.Coolbar1_ButtonMenuClick(1, "alle_loeschen");
+            else
+                form.Grid1_DblClick();
+        });
+
+    QCOMPARE(listFileBytes(), before);
+    QVERIFY(!formOpened);
+    if (action != "change") {
+        QCOMPARE(prompt().messages.size(), 1);
+        QVERIFY(prompt().messages[0].text.contains("nicht geladen werden"));
+        QVERIFY(prompt().messages[0].text.contains("Es wurde nichts geändert."));
+    }
 }
 
 QTEST_MAIN(EntryFormTest)

@@ -2,7 +2,10 @@
 #include "app/forms.h"
 #include "common/runtimeerror.h"
 #include "support/fakes.h"
+#include "support/filesizelimit.h"
 #include "support/programfolderfixture.h"
+
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +28,13 @@ private slots:
     void missingListFileRaisesFileNotFound();
     void failedSaveKeepsTheOldFileAndTellsTheUser();
     void isFilePathKnowsFilesAndFolders();
+    void replaceReadsFirstAndChangesNothingOnFailure_data();
+    void replaceReadsFirstAndChangesNothingOnFailure();
+    void replaceTakesTheNewListAndSavesIt();
+    void listFileIsTheOwnersOnly();
+    void linkInPlaceOfTheListIsReplacedNotFollowed();
+    void pipeInPlaceOfTheListFailsTheLoad();
+    void fullDiskKeepsTheOldListWithoutLeftovers();
 
 private:
     std::unique_ptr<FakeSeams> seams_;
@@ -146,6 +156,110 @@ void ListFileTest::isFilePathKnowsFilesAndFolders()
     QVERIFY(Form1::IsFilePath(folder_->folder() + "/daten"));
     QVERIFY(!Form1::IsFilePath(folder_->data("fehlt.dat")));
     QVERIFY(!Form1::IsFilePath(QString()));
+}
+
+void ListFileTest::replaceReadsFirstAndChangesNothingOnFailure_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addRow("missing file") << "fehlt.dat";
+    QTest::addRow("a folder") << "ordner";
+    QTest::addRow("a pipe") << "pipe.dat";
+}
+
+void ListFileTest::replaceReadsFirstAndChangesNothingOnFailure()
+{
+    QFETCH(QString, source);
+    const QString path = folder_->data("tovalinero.dat");
+    const QByteArray list("A~B~01.01.1990~0~0~~~~~\r\nC~D~02.02.1991~0~0~~~~~\r\n");
+    folder_->writeBytes(path, list);
+    QDir(folder_->folder()).mkdir("ordner");
+    QCOMPARE(mkfifo(QFile::encodeName(folder_->folder() + "/pipe.dat").constData(), 0600), 0);
+    form_->LoadBirthdayList();
+    form_->Grid1->SetCurrentRow(2);
+
+    QVERIFY(!form_->ReplaceBirthdayList(folder_->folder() + "/" + source));
+    QCOMPARE(form_->Grid1->RowCount(), 2);
+    QCOMPARE(form_->Grid1->CurrentRow(), 2);
+    QCOMPARE(folder_->readBytes(path), list);
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QVERIFY(seams_->prompt.messages[0].text.contains(source));
+}
+
+void ListFileTest::replaceTakesTheNewListAndSavesIt()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    folder_->writeBytes(path, "Alt~Person~01.01.1990~0~0~~~~~\r\n");
+    form_->LoadBirthdayList();
+    const QString other = folder_->folder() + "/andere.txt";
+    folder_->writeBytes(other, "Neu~Eins~1.2.1980~1~0~<p>x</p>~~~~a@b.de\r\nNeu~Zwei~03.04.1975~0~1~~~~~");
+
+    QVERIFY(form_->ReplaceBirthdayList(other));
+    QCOMPARE(form_->Grid1->RowCount(), 2);
+    QCOMPARE(form_->Grid1->CurrentRow(), 1);
+    QCOMPARE(form_->Grid1->Cell(1, 3), QStringLiteral("01.02.1980"));
+    QCOMPARE(folder_->readBytes(path),
+             QByteArray("Neu~Eins~01.02.1980~1~0~<p>x</p>~~~~a@b.de\r\nNeu~Zwei~03.04.1975~0~1~~~~~\r\n"));
+    QVERIFY(form_->Label4[0]->text().startsWith("Tovalineroe: 2 - In "));
+    QVERIFY(seams_->prompt.messages.isEmpty());
+}
+
+void ListFileTest::listFileIsTheOwnersOnly()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
+    form_->LoadBirthdayList();
+    QVERIFY(form_->SaveBirthdayList());
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+    QFile::remove(path);
+    QVERIFY(form_->SaveBirthdayList());
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+}
+
+void ListFileTest::linkInPlaceOfTheListIsReplacedNotFollowed()
+{
+    const QString elsewhere = folder_->folder() + "/fremd.dat";
+    folder_->writeBytes(elsewhere, "X~Y~01.01.1990~0~0~~~~~\r\n");
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::remove(path);
+    QVERIFY(QFile::link(elsewhere, path));
+    form_->LoadBirthdayList();
+    form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
+    QVERIFY(form_->SaveBirthdayList());
+    QCOMPARE(folder_->readBytes(elsewhere), QByteArray("X~Y~01.01.1990~0~0~~~~~\r\n"));
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QCOMPARE(folder_->readBytes(path).count("\r\n"), 2);
+}
+
+void ListFileTest::pipeInPlaceOfTheListFailsTheLoad()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::remove(path);
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    try {
+        form_->LoadBirthdayList();
+        QFAIL("no error raised");
+    } catch (const RuntimeError& error) {
+        QCOMPARE(error.number(), 75);
+    }
+    QVERIFY(!form_->ListLoaded());
+}
+
+void ListFileTest::fullDiskKeepsTheOldListWithoutLeftovers()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    const QByteArray list("A~B~01.01.1990~0~0~~~~~\r\n");
+    folder_->writeBytes(path, list);
+    form_->LoadBirthdayList();
+    for (int i = 0; i < 50; ++i)
+        form_->Grid1->AddRow(QStringLiteral("Person%1\tVoll\t02.02.2000\t0\t0\t\t\t\t\t").arg(i));
+    const QStringList before = QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden);
+    {
+        const FileSizeLimit diskFull(200);
+        QVERIFY(!form_->SaveBirthdayList());
+    }
+    QCOMPARE(folder_->readBytes(path), list);
+    QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), before);
+    QCOMPARE(seams_->prompt.messages.size(), 1);
 }
 
 QTEST_MAIN(ListFileTest)

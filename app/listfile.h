@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The list file: one person a line, the ten fields joined by "~", Windows-1252, CR LF.
+// In memory a person is the grid's row text, the same fields joined by TAB.
+
+// The row texts of a list file's text, each birth date re-formatted to "dd.mm.yyyy".
+QStringList ListRowsFromText(const QString& text);
+
+// Reads a whole list file; on failure nothing and the reason in error.
+std::optional<QStringList> ReadListFileRows(const QString& path, QString* error = nullptr);
+
+// The bytes of a list file holding these row texts.
+QByteArray ListFileBytes(const QStringList& rowTexts);
