@@ -117,10 +117,12 @@ neuer_tov::neuer_tov(QWidget* parent) : QDialog(parent)
     birthDate->SetButtonVisible(true);
     birthDate->SetButtonText(QStringLiteral("▾"));
     birthDate->Button()->setAccessibleName("Kalender öffnen");
+    birthDate->Button()->setFocusPolicy(Qt::TabFocus);
 
     Label4 = new QLabel("n/v", this);
     Label4->setObjectName("Label4");
-    Label4->setAccessibleName("Sternzeichen");
+    // The label reads out the sign itself; its caption is the description.
+    Label4->setAccessibleDescription("Sternzeichen");
 
     Check_Standard = new QCheckBox("eMail automatisch senden", this);
     Check_Standard->setObjectName("Check_Standard");
@@ -216,8 +218,32 @@ neuer_tov::neuer_tov(QWidget* parent) : QDialog(parent)
     // Options follow the address also when it changes without a key (paste, cut by mouse).
     connect(sevText1[EmailField], &SevText::Change, this, &neuer_tov::UpdateEmailOptions);
 
+    SetTabOrderAsOnScreen();
     SetMode(Mode::NewPerson);
     Form_Load();
+}
+
+// Tab walks the fields as they stand on screen: the e-mail address comes right after the
+// birth date, the address block after the greeting.
+void neuer_tov::SetTabOrderAsOnScreen()
+{
+    const QList<QWidget*> order = {sevText1[0]->Edit(),
+                                   sevText1[1]->Edit(),
+                                   sevText1[BirthDateField]->Edit(),
+                                   sevText1[BirthDateField]->Button(),
+                                   sevText1[EmailField]->Edit(),
+                                   Check_Standard,
+                                   Check_Automatisch,
+                                   HTML_Text,
+                                   Command5,
+                                   sevText1[3]->Edit(),
+                                   sevText1[4]->Edit(),
+                                   sevText1[5]->Edit(),
+                                   Command1,
+                                   Command2,
+                                   Command3};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void neuer_tov::Form_Load()
@@ -237,6 +263,9 @@ void neuer_tov::SetMode(Mode mode)
                         : "Geben Sie Ihre Änderungen ein und klicken Sie anschließend auf >Übernehmen<.");
     Command1->setVisible(isNew);
     Command2->setVisible(!isNew);
+    // Enter in a field presses the mode's own button.
+    Command1->setDefault(isNew);
+    Command2->setDefault(!isNew);
 }
 
 void neuer_tov::ClearFields()
@@ -278,6 +307,17 @@ QString neuer_tov::FieldText(int field) const
 
 bool neuer_tov::FieldsCanBeStored()
 {
+    // A birth date that reads as no date would never be reminded of, and nobody would know.
+    const QString birthDate = sevText1[BirthDateField]->Text();
+    if (!birthDate.trimmed().isEmpty() && !ParseGermanDate(birthDate)) {
+        MsgBox(QStringLiteral("Das Feld \"Tovalinero\" enthält kein gültiges Datum: \"%1\".\n\n"
+                              "Bitte geben Sie das Geburtsdatum als TT.MM.JJJJ ein oder lassen Sie das "
+                              "Feld leer.")
+                   .arg(birthDate),
+               MsgButtons::Ok, MsgIcon::Exclamation);
+        sevText1[BirthDateField]->setFocus();
+        return false;
+    }
     for (int field = 1; field <= 10; ++field) {
         const auto refused = refusedCharacter(FieldText(field));
         if (!refused)
@@ -372,17 +412,21 @@ void neuer_tov::ShowCalendar()
         calendar_->setObjectName("calendar");
         calendar_->setWindowFlags(Qt::Popup);
         calendar_->setGridVisible(true);
-        connect(calendar_, &QCalendarWidget::clicked, this, [this](const QDate& date) {
+        const auto take = [this](const QDate& date) {
             sevText1[BirthDateField]->SetText(FormatGermanDate(date));
             calendar_->hide();
             UpdateStarSignLabel();
-        });
+        };
+        // A click, or Enter for those who choose the day with the arrow keys.
+        connect(calendar_, &QCalendarWidget::clicked, this, take);
+        connect(calendar_, &QCalendarWidget::activated, this, take);
     }
     const auto typed = ParseGermanDate(sevText1[BirthDateField]->Text());
     calendar_->setSelectedDate(typed.value_or(Today()));
     SevText* field = sevText1[BirthDateField];
     calendar_->move(field->mapToGlobal(QPoint(0, field->height())));
     calendar_->show();
+    calendar_->setFocus(Qt::PopupFocusReason);
 }
 
 void neuer_tov::done(int result)

@@ -69,6 +69,7 @@ protected:
 
 private:
     bool FieldsCanBeStored();
+    void SetTabOrderAsOnScreen();
     void ShowCalendar();
     QCalendarWidget* calendar_ = nullptr;
     bool keyPreviewOn_ = false;

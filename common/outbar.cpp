@@ -60,7 +60,12 @@ int OutBar::AddItem(int group, const QString& caption, const QIcon& icon)
     // Items stay above the stretch at the end.
     layout->insertWidget(layout->count() - 1, button);
     g.items.append(button);
-    connect(button, &QToolButton::clicked, this, [this, group, number] { emit ItemClick(group, number); });
+    // Toggled, not clicked: an item chosen by its access key or by assistive technology becomes
+    // the checked one without a click, and its page must follow all the same.
+    connect(button, &QToolButton::toggled, this, [this, group, number](bool checked) {
+        if (checked)
+            emit ItemClick(group, number);
+    });
     return number;
 }
 

@@ -22,16 +22,19 @@ public:
         : QValidator(parent), minimum_(minimum), maximum_(maximum), maxLength_(maxLength)
     {
     }
+    // Blanks around the number are let be (the settings file writes numbers as " 5 "); the
+    // digits between them are what is checked.
     State validate(QString& input, int&) const override
     {
-        if (input.size() > maxLength_)
+        const QString digits = input.trimmed();
+        if (digits.size() > maxLength_)
             return Invalid;
-        if (input.isEmpty())
+        if (digits.isEmpty())
             return Intermediate;
-        for (const QChar c : input)
+        for (const QChar c : digits)
             if (c.unicode() < u'0' || c.unicode() > u'9')
                 return Invalid;
-        const qlonglong value = input.toLongLong();
+        const qlonglong value = digits.toLongLong();
         if (value > maximum_)
             return Invalid;
         return value < minimum_ ? Intermediate : Acceptable;
@@ -144,9 +147,22 @@ void SevText::SetUnit(const QString& unit)
 
 void SevText::SetNumeric(int minimum, int maximum, int maxLength)
 {
+    numericRange_ = std::make_pair(minimum, maximum);
     // The length is the validator's, not the field's: a longer text from a file stays whole.
     edit_->setValidator(new WholeNumberValidator(minimum, maximum, maxLength, edit_));
     edit_->setInputMethodHints(Qt::ImhDigitsOnly);
+}
+
+bool SevText::HoldsNumberInRange() const
+{
+    if (!numericRange_)
+        return true;
+    const QString digits = Text().trimmed();
+    bool ok = !digits.isEmpty();
+    for (const QChar c : digits)
+        ok = ok && c.unicode() >= u'0' && c.unicode() <= u'9';
+    const qlonglong value = ok ? digits.toLongLong(&ok) : 0;
+    return ok && value >= numericRange_->first && value <= numericRange_->second;
 }
 
 void SevText::AddItem(const QString& item)
@@ -210,6 +226,10 @@ bool SevText::eventFilter(QObject* watched, QEvent* event)
             isWindowFocusChange(static_cast<QFocusEvent*>(event)->reason()))
             return QWidget::eventFilter(watched, event);
         if (event->type() == QEvent::FocusIn) {
+            // A number loaded as " 5 " is edited without its blanks, so a digit typed at the
+            // end lands next to the others.
+            if (numericRange_ && Text() != Text().trimmed())
+                SetText(Text().trimmed());
             applyColor(focusColor_);
             emit GotFocus();
         } else if (event->type() == QEvent::FocusOut) {

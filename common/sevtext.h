@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QStringList>
 #include <QWidget>
+#include <optional>
+#include <utility>
 
 class QLabel;
 class QLineEdit;
@@ -41,6 +43,9 @@ public:
     // number below the minimum is let through while it is being typed. Text set by SetText is
     // taken as it is.
     void SetNumeric(int minimum, int maximum, int maxLength);
+    std::optional<std::pair<int, int>> NumericRange() const { return numericRange_; }
+    // True for a whole number within the range (blanks around it allowed), or no numeric field.
+    bool HoldsNumberInRange() const;
     // The drop-down list: the button opens it, Up and Down step through it; choosing an entry
     // sets the text.
     void AddItem(const QString& item);
@@ -73,4 +78,5 @@ private:
     QStringList items_;
     QColor foreColor_ = Qt::black;
     QColor focusColor_ = Qt::black;
+    std::optional<std::pair<int, int>> numericRange_;
 };

@@ -108,7 +108,8 @@ erinnerung1::erinnerung1(QWidget* parent) : QDialog(parent)
     Label1->setAlignment(Qt::AlignCenter);
     Label4 = new QLabel("n/v", sevTabStrip1);
     Label4->setObjectName("Label4");
-    Label4->setAccessibleName("Sternzeichen");
+    // The label reads out the sign itself; its caption is the description.
+    Label4->setAccessibleDescription("Sternzeichen");
     Label4->setStyleSheet("font-weight: bold; font-size: 12pt;");
     Label4->setAlignment(Qt::AlignCenter);
     sevBerechnung = new QPlainTextEdit(sevTabStrip1);

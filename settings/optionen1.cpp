@@ -27,6 +27,8 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
+#include <optional>
 
 namespace
 {
@@ -243,6 +245,9 @@ void optionen1::BuildLayout()
         pageLayout(Frame4)->addWidget(field);
     pageLayout(Frame4)->addWidget(pageTitle("Postausgangsserver:", Frame4));
     pageLayout(Frame4)->addWidget(assiSMTP);
+    pageLayout(Frame4)->addWidget(explanation(
+        "Ohne Portangabe wird Port 25 verwendet; \"server:587\" nutzt STARTTLS, \"server:465\" TLS.",
+        Frame4));
     pageLayout(Frame4)->addWidget(chkAUTH);
     pageLayout(Frame4)->addWidget(assiBenutzername);
     pageLayout(Frame4)->addWidget(assiPasswort);
@@ -434,27 +439,43 @@ void optionen1::SetOption(QRadioButton* option, bool value)
 
 bool optionen1::LoadSettings()
 {
-    try {
-        for (const Binding& binding : bindings_) {
-            if (binding.text)
-                binding.text->SetText(Settings::Read(binding.line));
-            else
-                binding.box->setChecked(Settings::ReadWholeNumber(binding.line) != 0);
+    // Every line that reads is loaded: one bad line must not leave the lines after it at their
+    // design-time values, which "OK" would then write over the user's (the SMTP account).
+    std::optional<RuntimeError> firstError;
+    const auto load = [&firstError](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const RuntimeError& error) {
+            if (!firstError)
+                firstError = error;
         }
-        if (Settings::Read(Settings::StartTabWelcome) == Settings::StartTabMarker)
-            return true;
-        SetOption(check_Tab1, Settings::ReadTruthValue(Settings::StartTabWelcome));
-        SetOption(check_Tab2, Settings::ReadTruthValue(Settings::StartTabUpcoming));
-        SetOption(check_Tab3, Settings::ReadTruthValue(Settings::StartTabList));
-        return true;
-    } catch (const RuntimeError& error) {
-        ShowNormalPointer();
-        // Line feeds: a message box breaks its lines there only.
-        MsgBox("Fehler-Nr.:\r" + QString::number(error.number()) + "\r\rBeschreibung:\r" +
-                   error.description(),
-               MsgButtons::Ok, MsgIcon::Critical, "Fehler");
-        return false;
+    };
+    // A text line the file does not hold at all (a missing or cut-off file) keeps the field's
+    // design-time value rather than emptying it; a number line there still reports its error.
+    const int linesInFile = Settings::LinesInFile();
+    for (const Binding& binding : bindings_) {
+        load([&binding, linesInFile] {
+            if (binding.text) {
+                if (binding.line <= linesInFile)
+                    binding.text->SetText(Settings::Read(binding.line));
+            } else {
+                binding.box->setChecked(Settings::ReadWholeNumber(binding.line) != 0);
+            }
+        });
     }
+    if (Settings::Read(Settings::StartTabWelcome) != Settings::StartTabMarker) {
+        load([this] { SetOption(check_Tab1, Settings::ReadTruthValue(Settings::StartTabWelcome)); });
+        load([this] { SetOption(check_Tab2, Settings::ReadTruthValue(Settings::StartTabUpcoming)); });
+        load([this] { SetOption(check_Tab3, Settings::ReadTruthValue(Settings::StartTabList)); });
+    }
+    if (!firstError)
+        return true;
+    ShowNormalPointer();
+    // Line feeds: a message box breaks its lines there only.
+    MsgBox("Fehler-Nr.:\r" + QString::number(firstError->number()) + "\r\rBeschreibung:\r" +
+               firstError->description(),
+           MsgButtons::Ok, MsgIcon::Critical, "Fehler");
+    return false;
 }
 
 void optionen1::ShowPage(QGroupBox* page)
@@ -475,6 +496,25 @@ void optionen1::OutBar1_ItemClick(int group, int item)
         ShowPage(page);
 }
 
+void optionen1::ShowPageOf(QWidget* control)
+{
+    for (QWidget* w = control; w; w = w->parentWidget()) {
+        if (auto* page = qobject_cast<QGroupBox*>(w); page && Pages().contains(page)) {
+            ShowPage(page);
+            return;
+        }
+    }
+}
+
+// Tells the user what is wrong with a field, on its page, with the focus in it.
+void optionen1::RefuseField(SevText* field, const QString& problem)
+{
+    ShowPageOf(field);
+    ShowNormalPointer();
+    MsgBox(problem, MsgButtons::Ok, MsgIcon::Exclamation);
+    field->Edit()->setFocus();
+}
+
 // A value the file cannot hold would be lost or would split its line; the user is told instead.
 bool optionen1::RefuseUnstorableText()
 {
@@ -491,15 +531,24 @@ bool optionen1::RefuseUnstorableText()
                       "\", das in der Einstellungsdatei nicht gespeichert werden kann.";
         if (problem.isEmpty())
             continue;
-        for (QWidget* w = binding.text; w; w = w->parentWidget()) {
-            if (auto* page = qobject_cast<QGroupBox*>(w); page && Pages().contains(page)) {
-                ShowPage(page);
-                break;
-            }
-        }
-        ShowNormalPointer();
-        MsgBox(problem, MsgButtons::Ok, MsgIcon::Exclamation);
-        binding.text->Edit()->setFocus();
+        RefuseField(binding.text, problem);
+        return true;
+    }
+    return false;
+}
+
+// A number outside its field's range would make the program misbehave later (a check interval
+// of 0 runs the check every second), so it is refused here, where the user can mend it.
+bool optionen1::RefuseNumberOutOfRange()
+{
+    for (SevText* field : {txtTime, txtVorwarnzeit, txtSekunden}) {
+        const auto range = field->NumericRange();
+        if (!range || field->HoldsNumberInRange())
+            continue;
+        RefuseField(field, QStringLiteral("Das Feld \"%1\" muss eine ganze Zahl von %2 bis %3 enthalten.")
+                               .arg(field->Edit()->accessibleName())
+                               .arg(range->first)
+                               .arg(range->second));
         return true;
     }
     return false;
@@ -508,7 +557,7 @@ bool optionen1::RefuseUnstorableText()
 void optionen1::SaveSettings()
 {
     ShowBusyPointer();
-    if (RefuseUnstorableText())
+    if (RefuseUnstorableText() || RefuseNumberOutOfRange())
         return;
     QStringList lines;
     for (const Binding& binding : bindings_) {

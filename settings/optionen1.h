@@ -98,6 +98,9 @@ private:
     void BuildLayout();
     void ShowPage(QGroupBox* page);
     bool RefuseUnstorableText();
+    bool RefuseNumberOutOfRange();
+    void RefuseField(SevText* field, const QString& problem);
+    void ShowPageOf(QWidget* control);
     static void SetOption(QRadioButton* option, bool value);
 
     std::vector<Binding> bindings_;

@@ -43,6 +43,14 @@ bool ReadTruthValue(int line)
     return ToTruthValue(Read(line));
 }
 
+int LinesInFile()
+{
+    const auto bytes = ReadFileBytes(Path());
+    if (!bytes || bytes->isEmpty())
+        return 0;
+    return static_cast<int>(bytes->count("\r\n")) + (bytes->endsWith("\r\n") ? 0 : 1);
+}
+
 double ReadNumberOrZero(int line)
 {
     bool ok = false;

@@ -43,6 +43,8 @@ QString Path();
 
 // One line as it stands in the file; empty where there is none.
 QString Read(int line);
+// How many lines the file holds (0 when it is missing or cannot be read).
+int LinesInFile();
 // The line converted as a whole number or as a truth value; raises error 13 when it does not
 // convert.
 int ReadWholeNumber(int line);

@@ -5,9 +5,12 @@
 #include "common/textfile.h"
 #include "support/formfixture.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -91,6 +94,10 @@ private slots:
     void deleteAll_data();
     void deleteAll();
     void printAndEditorAreNotYetThere();
+    void tabFollowsTheFieldsOnScreen();
+    void enterPressesTheModeButton();
+    void malformedBirthDateIsRefused_data();
+    void malformedBirthDateIsRefused();
     void unloadedListIsNeverRewritten_data();
     void unloadedListIsNeverRewritten();
 
@@ -474,14 +481,17 @@ void EntryFormTest::zodiacLabel()
     QFETCH(QString, sign);
     Form1& form = loadList({});
     QString shown;
+    QString spoken;
     whileEntryFormOpen(
         [&](neuer_tov& entry) {
             entry.sevText1[2]->SetText(birthDate);
             entry.sevText1_LostFocus(2);
             shown = entry.Label4->text();
+            spoken = QAccessible::queryAccessibleInterface(entry.Label4)->text(QAccessible::Name);
         },
         [&] { form.Coolbar1->Button("neu")->click(); });
     QCOMPARE(shown, sign);
+    QCOMPARE(spoken, sign);
 }
 
 void EntryFormTest::refusedCharacters_data()
@@ -640,6 +650,91 @@ void EntryFormTest::printAndEditorAreNotYetThere()
     QCOMPARE(prompt().texts(),
              (QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar.",
                           "Der WYSIWYG-Editor ist in dieser Version nicht verfügbar."}));
+}
+
+void EntryFormTest::tabFollowsTheFieldsOnScreen()
+{
+    Form1& form = loadList({});
+    QStringList visited;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.activateWindow();
+            if (!QTest::qWaitForWindowActive(&entry))
+                return;
+            entry.sevText1[6]->SetText("a@b.de"); // the greeting options need an address
+            entry.sevText1[0]->Edit()->setFocus(Qt::TabFocusReason);
+            for (int i = 0; i < 10; ++i) {
+                QWidget* focused = QApplication::focusWidget();
+                visited << (focused ? QAccessible::queryAccessibleInterface(focused)->text(QAccessible::Name)
+                                    : QStringLiteral("<none>"));
+                QTest::keyClick(focused, Qt::Key_Tab);
+            }
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QCOMPARE(visited, (QStringList{"Vorname", "Nachname", "Tovalinero", "Kalender öffnen", "eMail",
+                                   "eMail automatisch senden", "Standard-Gruß senden",
+                                   "Individueller eMail-Text", "Editor öffnen", "Straße"}));
+}
+
+void EntryFormTest::enterPressesTheModeButton()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980")});
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[0]->SetText("Bert");
+            QTest::keyClick(entry.sevText1[0]->Edit(), Qt::Key_Return);
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QCOMPARE(form.Grid1->RowCount(), 2);
+    QCOMPARE(form.Grid1->Cell(1, 1), QStringLiteral("Bert"));
+
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[1]->SetText("Neu");
+            QTest::keyClick(entry.sevText1[1]->Edit(), Qt::Key_Enter);
+        },
+        [&] { form.Coolbar1->Button("aendern")->click(); });
+    QCOMPARE(form.Grid1->Cell(1, 2), QStringLiteral("Neu"));
+    QCOMPARE(form.Grid1->RowCount(), 2);
+}
+
+void EntryFormTest::malformedBirthDateIsRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::addRow("letters before a date") << "ab31.02.20" << false;
+    QTest::addRow("31 February") << "31.02.2020" << false;
+    QTest::addRow("free text") << "irgendwann" << false;
+    QTest::addRow("empty") << "" << true;
+    QTest::addRow("short form") << "1.2.1980" << true;
+}
+
+void EntryFormTest::malformedBirthDateIsRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980")});
+    const QByteArray before = listFileBytes();
+    bool stayedOpen = false;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[0]->SetText("Bert");
+            entry.sevText1[2]->SetText(typed);
+            entry.Command1_Click();
+            stayedOpen = Forms::Loaded<neuer_tov>() == &entry && entry.isVisible();
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QCOMPARE(stayedOpen, !accepted);
+    QCOMPARE(form.Grid1->RowCount(), accepted ? 2 : 1);
+    if (accepted) {
+        QVERIFY(prompt().messages.isEmpty());
+        return;
+    }
+    QCOMPARE(listFileBytes(), before);
+    QCOMPARE(prompt().messages.size(), 1);
+    QCOMPARE(prompt().messages[0].text,
+             "Das Feld \"Tovalinero\" enthält kein gültiges Datum: \"" + typed +
+                 "\".\n\nBitte geben Sie das Geburtsdatum als TT.MM.JJJJ ein oder lassen Sie das Feld leer.");
 }
 
 void EntryFormTest::unloadedListIsNeverRewritten_data()

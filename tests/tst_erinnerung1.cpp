@@ -7,6 +7,7 @@
 #include "support/formfixture.h"
 #include "support/smtpserver.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -171,6 +172,7 @@ void Erinnerung1Test::figures()
     erinnerung1& window = open();
     QCOMPARE(window.Label1->text(), nameLine);
     QCOMPARE(window.Label4->text(), sign);
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.Label4)->text(QAccessible::Name), sign);
     const QString text = "Dies entspricht eine Lebenszeit von: \r\n" + lines.join("\r\n");
     QCOMPARE(LifetimeText(nameLine.section('(', 1).chopped(1).toInt()), text);
     QCOMPARE(window.sevBerechnung->toPlainText(), QString(text).replace("\r\n", "\n"));

@@ -6,9 +6,11 @@
 #include "settings/optionen1.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
+#include "support/filesizelimit.h"
 #include "support/programfolderfixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -84,6 +86,12 @@ private slots:
     void unstorableTextIsRefused();
     void failedWriteKeepsTheDialogOpen_data();
     void failedWriteKeepsTheDialogOpen();
+    void badLineKeepsTheLinesAfterItOnOk();
+    void numberOutOfRangeIsRefused_data();
+    void numberOutOfRangeIsRefused();
+    void numberLoadedWithBlanksCanBeEdited();
+    void barItemChosenWithoutAClickShowsItsPage();
+    void fullDiskKeepsTheOldSettingsAndNoCopy();
 
 private:
     optionen1& open() { return Forms::Get<optionen1>(); }
@@ -246,8 +254,9 @@ void OptionsTest::startTab_data()
         << QStringList{" 0 ", " 0 ", " 1 "} << "check_Tab3" << false << QStringList{"False", "False", "True"};
     QTest::addRow("older layout marker")
         << QStringList{"<Zeile 25>", "kaputt", "kaputt"} << "check_Tab1" << false << first;
-    QTest::addRow("marker in another case")
-        << QStringList{"<zeile 25>", "False", "True"} << "check_Tab1" << true << first;
+    // Line 25 does not read; the lines after it still do.
+    QTest::addRow("marker in another case") << QStringList{"<zeile 25>", "False", "True"} << "check_Tab3"
+                                            << true << QStringList{"False", "False", "True"};
     QTest::addRow("none selected") << QStringList{"False", "False", "False"} << "" << false
                                    << QStringList{"False", "False", "False"};
 }
@@ -274,7 +283,7 @@ void OptionsTest::loadError_data()
     QTest::addColumn<QStringList>("file");
     QTest::addColumn<QStringList>("expected");
     QTest::addRow("missing file") << QStringList{"<missing>"}
-                                  << QStringList{"txtTime=",       "xpCheck1=not ticked",
+                                  << QStringList{"txtTime=3600",   "xpCheck1=not ticked",
                                                  "txtKB=10",       "txtVorwarnzeit=2",
                                                  "txtSekunden=10", "check_Tab1=ticked"};
     QStringList badAuth = designTimeFile("/alt/tovalinero");
@@ -284,12 +293,12 @@ void OptionsTest::loadError_data()
     badAuth[10] = "anna";
     badAuth[22] = "7";
     QTest::addRow("line 10 is no number")
-        << badAuth << QStringList{"txtTime=900",       "assiSMTP=smtp.example.org", "chkAUTH=not ticked",
-                                  "assiBenutzername=", "txtVorwarnzeit=2",          "txtFilename="};
+        << badAuth << QStringList{"txtTime=900",           "assiSMTP=smtp.example.org", "chkAUTH=not ticked",
+                                  "assiBenutzername=anna", "txtVorwarnzeit=7",          "txtFilename="};
     QStringList empty2 = designTimeFile("/alt/tovalinero");
     empty2[1] = "";
     empty2[2] = "/ton.wav";
-    QTest::addRow("empty whole-number line") << empty2 << QStringList{"sevText1=", "txtTime=3600"};
+    QTest::addRow("empty whole-number line") << empty2 << QStringList{"sevText1=/ton.wav", "txtTime=3600"};
     QStringList shortFile = designTimeFile("/alt/tovalinero").mid(0, 24);
     shortFile[2] = "/sounds/ton.wav";
     shortFile[22] = "5";
@@ -614,6 +623,123 @@ void OptionsTest::failedWriteKeepsTheDialogOpen()
     else
         QVERIFY(QFileInfo(Settings::Path() + "/inhalt").isDir());
     QCOMPARE(dialog.assiName->Text(), QStringLiteral("Anna"));
+}
+
+void OptionsTest::badLineKeepsTheLinesAfterItOnOk()
+{
+    QStringList file = designTimeFile(programPath());
+    file[1] = "ja";
+    file[8] = "smtp.example.org:587";
+    file[9] = " 1 ";
+    file[10] = "anna";
+    file[11] = "geheim";
+    folder_->writeLines(Settings::Path(), file);
+    optionen1& dialog = open();
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QCOMPARE(seams_->prompt.messages[0].text, ErrorBox13);
+    dialog.Command1_Click();
+    const QStringList saved = settingsLines();
+    QCOMPARE(saved.mid(8, 4), (QStringList{"smtp.example.org:587", " 1 ", "anna", "geheim"}));
+    QCOMPARE(saved[1], QStringLiteral(" 0 "));
+}
+
+void OptionsTest::numberOutOfRangeIsRefused_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("interval 0")
+        << "txtTime"
+        << "0"
+        << "Das Feld \"Prüfung alle\" muss eine ganze Zahl von 1 bis 86400 enthalten.";
+    QTest::addRow("interval empty")
+        << "txtTime"
+        << ""
+        << "Das Feld \"Prüfung alle\" muss eine ganze Zahl von 1 bis 86400 enthalten.";
+    QTest::addRow("interval negative from the file")
+        << "txtTime"
+        << "-5"
+        << "Das Feld \"Prüfung alle\" muss eine ganze Zahl von 1 bis 86400 enthalten.";
+    QTest::addRow("lead time 0") << "txtVorwarnzeit"
+                                 << "0"
+                                 << "Das Feld \"Mich bitte\" muss eine ganze Zahl von 1 bis 364 enthalten.";
+    QTest::addRow("seconds 100")
+        << "txtSekunden"
+        << "100"
+        << "Das Feld \"Fenster schließen nach\" muss eine ganze Zahl von 1 bis 99 enthalten.";
+    QTest::addRow("blanks around a good number") << "txtTime"
+                                                 << " 60 " << QString();
+}
+
+void OptionsTest::numberOutOfRangeIsRefused()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    const QByteArray before = settingsBytes();
+    optionen1& dialog = open();
+    auto* box = dialog.findChild<SevText*>(field);
+    box->SetText(value);
+    dialog.Command1_Click();
+    FlushDeletedWindows();
+    if (message.isEmpty()) {
+        QVERIFY(seams_->prompt.messages.isEmpty());
+        QCOMPARE(settingsLines().value(0), value);
+        return;
+    }
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QCOMPARE(seams_->prompt.messages[0].text, message);
+    QCOMPARE(Forms::Loaded<optionen1>(), &dialog);
+    QVERIFY(box->isVisibleTo(&dialog));
+    QCOMPARE(settingsBytes(), before);
+}
+
+void OptionsTest::numberLoadedWithBlanksCanBeEdited()
+{
+    folder_->setSetting(Settings::CheckIntervalSeconds, " 5 ");
+    optionen1& dialog = open();
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.OutBar1_ItemClick(1, 1);
+    QLineEdit* edit = dialog.txtTime->Edit();
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "1");
+    QCOMPARE(dialog.txtTime->Text(), QStringLiteral("51"));
+}
+
+void OptionsTest::barItemChosenWithoutAClickShowsItsPage()
+{
+    optionen1& dialog = open();
+    dialog.show();
+    // What a screen reader's "toggle" does: the item becomes the checked one without a click.
+    QAbstractButton* item = dialog.OutBar1->ItemButton(2, 1);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item);
+    QVERIFY(accessible && accessible->actionInterface());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QTRY_VERIFY(item->isChecked());
+    QVERIFY(dialog.Frame4->isVisibleTo(&dialog));
+    QVERIFY(!dialog.Frame1->isVisibleTo(&dialog));
+    dialog.OutBar1->ItemButton(3, 3)->setChecked(true);
+    QVERIFY(dialog.Frame12->isVisibleTo(&dialog));
+}
+
+void OptionsTest::fullDiskKeepsTheOldSettingsAndNoCopy()
+{
+    const QByteArray before = settingsBytes();
+    const QStringList files = QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden);
+    optionen1& dialog = open();
+    dialog.assiPasswort->SetText("geheim");
+    {
+        const FileSizeLimit diskFull(100);
+        dialog.Command1_Click();
+    }
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QVERIFY(
+        seams_->prompt.messages[0].text.startsWith("Die Einstellungen konnten nicht gespeichert werden:"));
+    QCOMPARE(settingsBytes(), before);
+    QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), files);
 }
 
 QTEST_MAIN(OptionsTest)

@@ -25,6 +25,7 @@ private slots:
     void countdownRunsTheCheckAfterTheInterval();
     void countdownOfARealTimer();
     void untickingStopsTheCountdown();
+    void intervalThatIsNoNumberCountsAsAnHour_data();
     void intervalThatIsNoNumberCountsAsAnHour();
     void closingEndsTheProgramWithEveryWindow();
 
@@ -230,10 +231,20 @@ void StartupTest::untickingStopsTheCountdown()
     QCOMPARE(Settings::Read(Settings::ContinuousCheckEnabled), QStringLiteral(" 1 "));
 }
 
+void StartupTest::intervalThatIsNoNumberCountsAsAnHour_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::addRow("no number") << "eine Stunde";
+    QTest::addRow("zero") << "0";
+    QTest::addRow("negative") << "-5";
+    QTest::addRow("zero with blanks") << " 0 ";
+}
+
 void StartupTest::intervalThatIsNoNumberCountsAsAnHour()
 {
+    QFETCH(QString, interval);
     Form1& form = start();
-    fixture_->folder->setSetting(Settings::CheckIntervalSeconds, "eine Stunde");
+    fixture_->folder->setSetting(Settings::CheckIntervalSeconds, interval);
     form.Check_Pruefung->click();
     QVERIFY(form.Timer1->isActive());
     QCOMPARE(form.xpProgress1->maximum(), 3600);

@@ -3,10 +3,12 @@
 #include "common/zeilen_lesen.h"
 #include "support/programfolderfixture.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 class TextFilesTest : public QObject
 {
@@ -21,6 +23,7 @@ private slots:
     void waitDeadlineRounds_data();
     void waitDeadlineRounds();
     void waitLetsOtherEventsRun();
+    void onlyRegularFilesAreRead();
 
 private:
     QTemporaryDir dir_;
@@ -139,6 +142,20 @@ void TextFilesTest::waitLetsOtherEventsRun()
     clock.restart();
     WaitSeconds(0);
     QVERIFY(clock.elapsed() < 600);
+}
+
+void TextFilesTest::onlyRegularFilesAreRead()
+{
+    // A pipe would block the reader for ever, a folder has no text: both read as unreadable.
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("einstellungen.dat");
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QString error;
+    QVERIFY(!ReadFileBytes(pipe, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(ReadLineN(pipe, 1), QString());
+    QVERIFY(QDir(dir.path()).mkdir("ordner"));
+    QVERIFY(!ReadFileBytes(dir.filePath("ordner")));
 }
 
 QTEST_MAIN(TextFilesTest)
