@@ -35,6 +35,7 @@ private slots:
     void linkInPlaceOfTheListIsReplacedNotFollowed();
     void pipeInPlaceOfTheListFailsTheLoad();
     void fullDiskKeepsTheOldListWithoutLeftovers();
+    void killedSaveKeepsTheOldList();
 
 private:
     std::unique_ptr<FakeSeams> seams_;
@@ -260,6 +261,20 @@ void ListFileTest::fullDiskKeepsTheOldListWithoutLeftovers()
     QCOMPARE(folder_->readBytes(path), list);
     QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), before);
     QCOMPARE(seams_->prompt.messages.size(), 1);
+}
+
+void ListFileTest::killedSaveKeepsTheOldList()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    const QByteArray list("A~B~01.01.1990~0~0~~~~~\r\n");
+    folder_->writeBytes(path, list);
+    form_->LoadBirthdayList();
+    for (int i = 0; i < 200; ++i)
+        form_->Grid1->AddRow(QStringLiteral("Person%1\tAbbruch\t02.02.2000\t0\t0\t\t\t\t\t").arg(i));
+    const QStringList files = QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden);
+    QVERIFY(KilledDuringWrite(1000, [this] { form_->SaveBirthdayList(); }));
+    QCOMPARE(folder_->readBytes(path), list);
+    QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), files);
 }
 
 QTEST_MAIN(ListFileTest)

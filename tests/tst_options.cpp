@@ -92,6 +92,7 @@ private slots:
     void numberLoadedWithBlanksCanBeEdited();
     void barItemChosenWithoutAClickShowsItsPage();
     void fullDiskKeepsTheOldSettingsAndNoCopy();
+    void killedSaveLeavesNoCopyOfThePassword();
 
 private:
     optionen1& open() { return Forms::Get<optionen1>(); }
@@ -738,6 +739,17 @@ void OptionsTest::fullDiskKeepsTheOldSettingsAndNoCopy()
     QCOMPARE(seams_->prompt.messages.size(), 1);
     QVERIFY(
         seams_->prompt.messages[0].text.startsWith("Die Einstellungen konnten nicht gespeichert werden:"));
+    QCOMPARE(settingsBytes(), before);
+    QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), files);
+}
+
+void OptionsTest::killedSaveLeavesNoCopyOfThePassword()
+{
+    const QByteArray before = settingsBytes();
+    const QStringList files = QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden);
+    QStringList lines = designTimeFile(programPath());
+    lines[11] = "geheim" + QString(4000, 'x');
+    QVERIFY(KilledDuringWrite(2000, [&lines] { Settings::WriteAll(lines); }));
     QCOMPARE(settingsBytes(), before);
     QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), files);
 }

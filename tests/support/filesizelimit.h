@@ -28,3 +28,27 @@ private:
     rlimit saved_{};
     void (*previousHandler_)(int) = nullptr;
 };
+
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Runs write in a child process that the system kills (SIGXFSZ) as soon as the write passes
+// the given size: a save interrupted half-way, as by a crash or a power cut. True when the
+// child was indeed killed by that signal.
+inline bool KilledDuringWrite(rlim_t bytes, const std::function<void()>& write)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        write();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ;
+}
