@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -120,8 +121,12 @@ void HTMLed::SetDocumentHTML(const QString& html)
 void HTMLed::InsertText(const QString& text, int mode)
 {
     QTextCursor cursor = editor_->textCursor();
-    if (mode == InsertAsHtml)
+    // Source without markup (a placeholder) is text in the format at the caret, like typed text;
+    // inserted as HTML it would fall back to the document's plain format.
+    if (mode == InsertAsHtml && text.contains(QLatin1Char('<')))
         cursor.insertHtml(text);
+    else if (mode == InsertAsHtml)
+        cursor.insertText(QTextDocumentFragment::fromHtml(text).toPlainText());
     else
         cursor.insertText(text);
     editor_->setTextCursor(cursor);

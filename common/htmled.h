@@ -30,7 +30,7 @@ public:
     QString DocumentHTML() const;
     void SetDocumentHTML(const QString& html);
     // Inserts at the caret: as HTML source in mode InsertAsHtml ("&lt;VORNAME&gt;" shows as
-    // <VORNAME> and is given out as written), as plain text otherwise.
+    // <VORNAME>, in the format at the caret, and is given out as written), as plain text otherwise.
     void InsertText(const QString& text, int mode);
 
     QTextEdit* Editor() const { return editor_; }

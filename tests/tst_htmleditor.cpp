@@ -94,6 +94,7 @@ private slots:
     void windowMenuAndBand();
     void placeholderItemInsertsItsText_data();
     void placeholderItemInsertsItsText();
+    void placeholderTakesTheFormatAtTheCaret();
     void savedTemplateIsTheNextStandardGreeting();
     void shippedTemplateKeepsItsPlaceholders();
     void missingTemplateStartsEmpty();
@@ -234,6 +235,20 @@ void HtmlEditorTest::placeholderItemInsertsItsText()
     QVERIFY2(file.contains("[" + stored + "]"), qPrintable(file));
     QVERIFY(!Forms::Loaded<HTML_Editor>());
     QVERIFY(prompt().messages.isEmpty());
+}
+
+void HtmlEditorTest::placeholderTakesTheFormatAtTheCaret()
+{
+    openTemplate([&](HTML_Editor& editor) {
+        editor.HTMLed1->SetDocumentHTML(QString());
+        editor.HTMLed1->Format()->Bold->trigger();
+        typeText(editor, "Liebe ");
+        editor.variable_vorname->trigger();
+        editor.Command1->click();
+    });
+    const QString file = DecodeCp1252(templateBytes());
+    QVERIFY2(file.contains("<span style=\" font-weight:700;\">Liebe &lt;VORNAME&gt;</span>"),
+             qPrintable(file));
 }
 
 void HtmlEditorTest::savedTemplateIsTheNextStandardGreeting()
