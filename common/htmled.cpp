@@ -10,6 +10,7 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace
@@ -74,6 +75,9 @@ HTMLed::HTMLed(QWidget* parent) : QWidget(parent)
 
     format_ = new TextFormatActions(editor_, this);
     format_->AddTo(formatBar_);
+    // The bar's own button for the commands that do not fit when the control is narrow.
+    if (auto* more = formatBar_->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("Weitere Formatierungen"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

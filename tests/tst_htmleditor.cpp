@@ -681,6 +681,8 @@ void HtmlEditorTest::keyboardAndAccessibleNames()
             QVERIFY(!action->shortcut().isEmpty());
             bar << name(button);
         }
+        for (QToolButton* button : editor.HTMLed1->FormatBar()->findChildren<QToolButton*>())
+            QVERIFY2(!name(button).isEmpty(), qPrintable(button->objectName()));
         QCOMPARE(bar, (QStringList{"Fett", "Kursiv", "Unterstrichen", "Schriftart", "Schriftfarbe",
                                    "Linksbündig", "Zentriert", "Rechtsbündig", "Blocksatz", "Aufzählung"}));
         // Formatting by key, then on to the buttons with Tab.
