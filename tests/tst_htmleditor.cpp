@@ -103,6 +103,8 @@ private slots:
     void failedSaveKeepsTheWindowAndItsText();
     void cancelChangesNeitherTemplateNorField_data();
     void cancelChangesNeitherTemplateNorField();
+    void storableHtml_data();
+    void storableHtml();
     void handBackHtml_data();
     void handBackHtml();
     void ownGreetingGoesBackIntoTheListFile_data();
@@ -425,6 +427,28 @@ void HtmlEditorTest::cancelChangesNeitherTemplateNorField()
     QCOMPARE(templateBytes(), before);
     QVERIFY(!Forms::Loaded<HTML_Editor>());
     QVERIFY(prompt().messages.isEmpty());
+}
+
+void HtmlEditorTest::storableHtml_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("stored");
+    QTest::addRow("emoji, one reference for the pair") << "a" + Smiley + "b"
+                                                       << "a&#x1F600;b";
+    QTest::addRow("letter outside the code page") << QString::fromUtf8("\xC5\x91") << "&#x151;";
+    QTest::addRow("Windows-1252 characters stay") << QString::fromUtf8("\xE2\x82\xAC \xC3\xBC \xC2\xA0")
+                                                  << QString::fromUtf8("\xE2\x82\xAC \xC3\xBC \xC2\xA0");
+    QTest::addRow("a lone surrogate") << QString(QChar(0xD83D)) << "&#xFFFD;";
+    QTest::addRow("Qt's charset declaration goes")
+        << "<head><meta name=\"qrichtext\" content=\"1\" /><meta charset=\"utf-8\" /><style>"
+        << "<head><meta name=\"qrichtext\" content=\"1\" /><style>";
+}
+
+void HtmlEditorTest::storableHtml()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, stored);
+    QCOMPARE(WithCharacterReferences(WithoutCharsetDeclaration(html)), stored);
 }
 
 void HtmlEditorTest::handBackHtml_data()
