@@ -3,7 +3,6 @@
 #include "common/textfile.h"
 #include "common/textformatactions.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -93,16 +92,9 @@ bool HTMLed::LoadFile(const QString& path, QString* error)
         SetDocumentHTML(QString());
         return true;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetDocumentHTML(QString());
-        if (error)
-            *error = QFileInfo(path).isDir() ? QStringLiteral("An dieser Stelle steht ein Ordner.")
-                                             : file.errorString();
-        return false;
-    }
-    SetDocumentHTML(DecodeCp1252(file.readAll()));
-    return true;
+    const std::optional<QByteArray> bytes = ReadFileBytes(path, error);
+    SetDocumentHTML(bytes ? DecodeCp1252(*bytes) : QString());
+    return bytes.has_value();
 }
 
 bool HTMLed::SaveFile(const QString& path, QString* error) const

@@ -10,6 +10,7 @@
 #include "greetings/html_editor.h"
 #include "greetings/smtpcontrol.h"
 #include "settings/settingsfile.h"
+#include "support/filesizelimit.h"
 #include "support/formfixture.h"
 #include "support/smtpserver.h"
 
@@ -30,6 +31,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <functional>
+#include <optional>
+#include <sys/stat.h>
 
 namespace
 {
@@ -98,6 +101,7 @@ private slots:
     void savedTemplateIsTheNextStandardGreeting();
     void shippedTemplateKeepsItsPlaceholders();
     void missingTemplateStartsEmpty();
+    void unreadableTemplateIsReported_data();
     void unreadableTemplateIsReported();
     void failedSaveKeepsTheWindowAndItsText_data();
     void failedSaveKeepsTheWindowAndItsText();
@@ -323,10 +327,21 @@ void HtmlEditorTest::missingTemplateStartsEmpty()
     QVERIFY(DecodeCp1252(templateBytes()).contains("Neuer Gruß"));
 }
 
+void HtmlEditorTest::unreadableTemplateIsReported_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::addRow("a folder in its place") << false;
+    QTest::addRow("a pipe in its place, which would never end") << true;
+}
+
 void HtmlEditorTest::unreadableTemplateIsReported()
 {
+    QFETCH(bool, pipe);
     QVERIFY(QFile::remove(templatePath()));
-    QVERIFY(QDir().mkpath(templatePath()));
+    if (pipe)
+        QCOMPARE(mkfifo(QFile::encodeName(templatePath()).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkpath(templatePath()));
     QString shown = "?";
     openTemplate([&](HTML_Editor& editor) {
         shown = editor.HTMLed1->Editor()->toPlainText();
@@ -337,7 +352,7 @@ void HtmlEditorTest::unreadableTemplateIsReported()
     QVERIFY(prompt().messages[0].text.startsWith("Der Standard-Text konnte nicht gelesen werden:\n"));
     QVERIFY(prompt().messages[0].text.contains("standard.html"));
     QCOMPARE(prompt().messages[0].icon, MsgIcon::Exclamation);
-    QVERIFY(QFileInfo(templatePath()).isDir());
+    QVERIFY(QFileInfo::exists(templatePath()) && !QFileInfo(templatePath()).isFile());
 }
 
 void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText_data()
@@ -345,6 +360,7 @@ void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText_data()
     QTest::addColumn<QString>("cause");
     QTest::addRow("data folder gone") << "gone";
     QTest::addRow("a folder in the template's place") << "folder";
+    QTest::addRow("disk full") << "full";
     QTest::addRow("read-only template") << "readonly file";
     QTest::addRow("read-only data folder") << "readonly folder";
 }
@@ -354,6 +370,7 @@ void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText()
     QFETCH(QString, cause);
     const QByteArray before = templateBytes();
     const QString data = fixture_->folder->folder() + "/daten";
+    const QStringList files = QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     const QString locked = cause == "readonly file" ? templatePath() : data;
     const QFileDevice::Permissions permissions = QFile::permissions(locked);
     const auto unlock = [&] { QFile::setPermissions(locked, permissions); };
@@ -374,7 +391,12 @@ void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText()
             QVERIFY(QDir(fixture_->folder->folder()).rename("daten", "daten-weg"));
         if (cause == "folder")
             QVERIFY(QFile::rename(templatePath(), templatePath() + ".alt") && QDir().mkpath(templatePath()));
-        editor.Command1->click();
+        {
+            std::optional<FileSizeLimit> diskFull;
+            if (cause == "full")
+                diskFull.emplace(200);
+            editor.Command1->click();
+        }
         stillOpen = Forms::Loaded<HTML_Editor>() == &editor && editor.isVisible();
         text = editor.HTMLed1->Editor()->toPlainText();
         if (cause == "gone")
@@ -394,6 +416,7 @@ void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText()
     QVERIFY(box.text.contains("standard.html"));
     QCOMPARE(box.icon, MsgIcon::Critical);
     QCOMPARE(templateBytes(), before);
+    QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
 }
 
 void HtmlEditorTest::cancelChangesNeitherTemplateNorField_data()
