@@ -4,16 +4,21 @@
 #include "app/forms.h"
 #include "common/callwebsite.h"
 #include "common/helpopen.h"
+#include "common/htmled.h"
 #include "common/mousepointer.h"
 #include "common/webaddresses.h"
 #include "greetings/frmlog.h"
+#include "greetings/html_editor.h"
+#include "platform/programfolder.h"
 #include "platform/prompt.h"
 #include "settings/optionen1.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 
@@ -167,7 +172,18 @@ void Form1::einst_Click()
 
 void Form1::standtext_Click()
 {
-    ShowNotAvailable();
+    HTML_Editor& editor = Forms::Get<HTML_Editor>();
+    editor.Command1->show();
+    editor.Command2->hide();
+    const QString path = DataFile(QStringLiteral("standard.html"));
+    QString error;
+    // A missing template starts an empty one; one that is there but unreadable is not replaced
+    // unnoticed.
+    if (!editor.HTMLed1->LoadFile(path, &error))
+        MsgBox(QStringLiteral("Der Standard-Text konnte nicht gelesen werden:\n%1\n\n%2")
+                   .arg(QDir::toNativeSeparators(path), error),
+               MsgButtons::Ok, MsgIcon::Exclamation);
+    Forms::ShowModal<HTML_Editor>();
 }
 
 void Form1::log_Click()

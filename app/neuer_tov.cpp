@@ -4,10 +4,12 @@
 #include "app/forms.h"
 #include "common/coolbar.h"
 #include "common/dates.h"
+#include "common/htmled.h"
 #include "common/moddraw.h"
 #include "common/sevtext.h"
 #include "common/sternkreiszeichen.h"
 #include "common/textfile.h"
+#include "greetings/html_editor.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
 
@@ -370,7 +372,11 @@ void neuer_tov::Command3_Click()
 
 void neuer_tov::Command5_Click()
 {
-    MsgBox("Der WYSIWYG-Editor ist in dieser Version nicht verfügbar.", MsgButtons::Ok, MsgIcon::Information);
+    HTML_Editor& editor = Forms::Get<HTML_Editor>();
+    editor.Command1->hide();
+    editor.Command2->show();
+    editor.HTMLed1->SetDocumentHTML(FieldText(6));
+    Forms::ShowModal<HTML_Editor>();
 }
 
 void neuer_tov::Form_Activate()

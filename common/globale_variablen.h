@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/resize.h"
+
 #include <QString>
 
 // The shared variables by which the main window hands the person of a reminder to the reminder
@@ -17,4 +19,6 @@ inline QString PersonGreetingHtml;
 inline int PersonUseStandardText = 0;
 inline QString SenderName;
 inline int ContinuousCheck = 0;
+// The proportional layout's records of each window's first layout, kept for the whole run.
+inline LayoutBook Layouts;
 } // namespace Globale_Variablen

@@ -1,8 +1,10 @@
 #include "app/forms.h"
 #include "app/neuer_tov.h"
 #include "common/coolbar.h"
+#include "common/htmled.h"
 #include "common/sevtext.h"
 #include "common/textfile.h"
+#include "greetings/html_editor.h"
 #include "support/formfixture.h"
 
 #include <QAccessible>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -93,7 +96,9 @@ private slots:
     void deleteOne();
     void deleteAll_data();
     void deleteAll();
-    void printAndEditorAreNotYetThere();
+    void printIsNotYetThere();
+    void editorButtonOpensTheOwnGreeting_data();
+    void editorButtonOpensTheOwnGreeting();
     void tabFollowsTheFieldsOnScreen();
     void enterPressesTheModeButton();
     void malformedBirthDateIsRefused_data();
@@ -637,19 +642,56 @@ void EntryFormTest::deleteAll()
     }
 }
 
-void EntryFormTest::printAndEditorAreNotYetThere()
+void EntryFormTest::printIsNotYetThere()
 {
     Form1& form = loadList({person("Anna", "Meier", "01.02.1980", "0", "1", "anna@example.org")});
     form.Coolbar1->Button("drucken")->click();
+    QCOMPARE(prompt().texts(),
+             QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar."});
+}
+
+void EntryFormTest::editorButtonOpensTheOwnGreeting_data()
+{
+    QTest::addColumn<bool>("takeOver");
+    QTest::addColumn<QString>("stored");
+    QTest::addRow("entry form's Übernehmen stores it") << true << "neu";
+    QTest::addRow("Zurück keeps the record") << false << "<p>Gruß</p>";
+}
+
+void EntryFormTest::editorButtonOpensTheOwnGreeting()
+{
+    QFETCH(bool, takeOver);
+    QFETCH(QString, stored);
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980", "0", "1", "anna@example.org")});
+    QString document;
+    bool personMode = false;
+    QString handedBack;
     whileEntryFormOpen(
-        [](neuer_tov& entry) {
+        [&](neuer_tov& entry) {
             entry.Form_Activate();
+            QTimer::singleShot(0, [&] {
+                if (HTML_Editor* editor = Forms::Loaded<HTML_Editor>()) {
+                    personMode =
+                        editor->isModal() && editor->Command2->isVisible() && !editor->Command1->isVisible();
+                    document = editor->HTMLed1->Editor()->toPlainText();
+                    editor->HTMLed1->SetDocumentHTML("<p>neu</p>");
+                    editor->Command2_Click();
+                }
+            });
             entry.Command5->click();
+            handedBack = entry.FieldText(6);
+            if (takeOver)
+                entry.Command2->click();
+            else
+                entry.Command3->click();
         },
         [&] { form.Coolbar1->Button("aendern")->click(); });
-    QCOMPARE(prompt().texts(),
-             (QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar.",
-                          "Der WYSIWYG-Editor ist in dieser Version nicht verfügbar."}));
+    QVERIFY(personMode);
+    QCOMPARE(document, QStringLiteral("Gruß"));
+    QVERIFY2(handedBack.contains("neu</p>"), qPrintable(handedBack));
+    QVERIFY(prompt().messages.isEmpty());
+    QVERIFY(form.Grid1->Cell(1, 6).contains(stored));
+    QVERIFY(listFileLines()[0].split('~')[5].contains(stored));
 }
 
 void EntryFormTest::tabFollowsTheFieldsOnScreen()

@@ -1,10 +1,12 @@
 #include "support/formfixture.h"
 
 #include "app/forms.h"
+#include "common/htmled.h"
 #include "common/mousepointer.h"
 #include "common/sevtext.h"
 #include "common/webaddresses.h"
 #include "greetings/frmlog.h"
+#include "greetings/html_editor.h"
 #include "settings/optionen1.h"
 
 #include <QAction>
@@ -14,7 +16,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -51,6 +55,7 @@ private slots:
     void helpAndSupport();
     void f5StartsTheCheck();
     void settingsOpenModally();
+    void standardTextOpensTheEditorModally();
     void logbookOpensWithoutWaiting();
     void findAsYouType_data();
     void findAsYouType();
@@ -153,8 +158,7 @@ void MenusTest::menuItem()
 void MenusTest::windowsNotBuiltYetSaySo_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"offen1", "spunter", "import_free", "expoexcel", "datensich", "onlup", "standtext", "cop"})
+    for (const char* name : {"offen1", "spunter", "import_free", "expoexcel", "datensich", "onlup", "cop"})
         QTest::addRow("%s", name) << name;
 }
 
@@ -257,6 +261,32 @@ void MenusTest::settingsOpenModally()
     QVERIFY(onStartPage);
     FlushDeletedWindows();
     QVERIFY(!Forms::Loaded<optionen1>());
+}
+
+void MenusTest::standardTextOpensTheEditorModally()
+{
+    bool modal = false;
+    bool saveShown = false;
+    bool takeOverShown = true;
+    QString document;
+    // Only closes the editor: the checks come after the menu's call has returned.
+    QTimer::singleShot(0, [&] {
+        if (HTML_Editor* editor = Forms::Loaded<HTML_Editor>()) {
+            modal = editor->isModal() && editor->isVisible();
+            saveShown = editor->Command1->isVisible();
+            takeOverShown = editor->Command2->isVisible();
+            document = editor->HTMLed1->Editor()->toPlainText();
+            editor->Command3_Click();
+        }
+    });
+    action("standtext")->trigger();
+    QVERIFY(modal);
+    QVERIFY(saveShown);
+    QVERIFY(!takeOverShown);
+    QVERIFY2(document.contains("<ABSENDERNAME>"), qPrintable(document));
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    FlushDeletedWindows();
+    QVERIFY(!Forms::Loaded<HTML_Editor>());
 }
 
 void MenusTest::logbookOpensWithoutWaiting()

@@ -1,0 +1,748 @@
+#include "app/forms.h"
+#include "app/neuer_tov.h"
+#include "common/coolbar.h"
+#include "common/htmled.h"
+#include "common/line3d.h"
+#include "common/moddraw.h"
+#include "common/textfile.h"
+#include "common/textformatactions.h"
+#include "greetings/erinnerung1.h"
+#include "greetings/html_editor.h"
+#include "greetings/smtpcontrol.h"
+#include "settings/settingsfile.h"
+#include "support/filesizelimit.h"
+#include "support/formfixture.h"
+#include "support/smtpserver.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextList>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
+
+namespace
+{
+
+const QString Smiley = QString::fromUtf8("\xF0\x9F\x98\x80");
+
+QString person(const QString& greeting)
+{
+    return QStringList{"Anna",   "Meier", "01.02.1980", "0",   "0",
+                       greeting, "Weg 1", "12345",      "Ort", "anna@example.org"}
+        .join('~');
+}
+
+// Runs act once the modal window T is up, then closes it if act left it open, so a failing step
+// never leaves the run waiting; assertions on the outcome follow once trigger has returned.
+template <typename T> void whileOpen(const std::function<void(T&)>& act, const std::function<void()>& trigger)
+{
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&act, &timer] {
+        T* window = Forms::Loaded<T>();
+        if (!window || !window->isVisible())
+            return;
+        timer.stop();
+        act(*window);
+        if (T* open = Forms::Loaded<T>(); open && open->isVisible())
+            open->reject();
+    });
+    timer.start(0);
+    trigger();
+    timer.stop();
+    FlushDeletedWindows();
+}
+
+void typeText(HTML_Editor& editor, const QString& text)
+{
+    editor.HTMLed1->Editor()->insertPlainText(text);
+}
+
+QTextCharFormat formatAt(const HTMLed& ed, int position)
+{
+    QTextCursor cursor(ed.Editor()->document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+}
+
+} // namespace
+
+class HtmlEditorTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        FormRegistry::setProgramEndHandler([] {});
+    }
+    void init() { fixture_ = std::make_unique<FormFixture>(); }
+    void cleanup()
+    {
+        fixture_.reset();
+        SmtpControl::SetPortOverrideForTests(0);
+    }
+    void windowMenuAndBand();
+    void placeholderItemInsertsItsText_data();
+    void placeholderItemInsertsItsText();
+    void placeholderTakesTheFormatAtTheCaret();
+    void savedTemplateIsTheNextStandardGreeting();
+    void shippedTemplateKeepsItsPlaceholders();
+    void missingTemplateStartsEmpty();
+    void unreadableTemplateIsReported_data();
+    void unreadableTemplateIsReported();
+    void failedSaveKeepsTheWindowAndItsText_data();
+    void failedSaveKeepsTheWindowAndItsText();
+    void cancelChangesNeitherTemplateNorField_data();
+    void cancelChangesNeitherTemplateNorField();
+    void storableHtml_data();
+    void storableHtml();
+    void handBackHtml_data();
+    void handBackHtml();
+    void ownGreetingGoesBackIntoTheListFile_data();
+    void ownGreetingGoesBackIntoTheListFile();
+    void formatting_data();
+    void formatting();
+    void fontDialog_data();
+    void fontDialog();
+    void colourDialog_data();
+    void colourDialog();
+    void enlargingScalesTheControls();
+    void keyboardAndAccessibleNames();
+
+private:
+    void openTemplate(const std::function<void(HTML_Editor&)>& act);
+    // Opens the entry form for the first person, its editor, runs act in the editor, and gives
+    // the entry form's greeting field as it was once the editor had closed.
+    QString editOwnGreeting(const std::function<void(HTML_Editor&)>& act, bool takeOver = false);
+    QByteArray templateBytes() const { return fixture_->folder->readBytes(templatePath()); }
+    QString templatePath() const { return fixture_->folder->data("standard.html"); }
+    FakePrompt& prompt() { return fixture_->seams->prompt; }
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+void HtmlEditorTest::openTemplate(const std::function<void(HTML_Editor&)>& act)
+{
+    whileOpen<HTML_Editor>(act, [this] { fixture_->form().standtext->trigger(); });
+}
+
+QString HtmlEditorTest::editOwnGreeting(const std::function<void(HTML_Editor&)>& act, bool takeOver)
+{
+    Form1& form = fixture_->form();
+    fixture_->writeList({person("<p>Gruß</p>")});
+    form.LoadBirthdayList();
+    QString field;
+    whileOpen<neuer_tov>(
+        [&](neuer_tov& entry) {
+            entry.Form_Activate();
+            whileOpen<HTML_Editor>(act, [&] { entry.Command5->click(); });
+            field = entry.FieldText(6);
+            if (takeOver)
+                entry.Command2->click();
+        },
+        [&] { form.Coolbar1->Button("aendern")->click(); });
+    return field;
+}
+
+void HtmlEditorTest::windowMenuAndBand()
+{
+    bool opened = false;
+    openTemplate([&](HTML_Editor& editor) {
+        opened = true;
+        QCOMPARE(editor.windowTitle(), QStringLiteral("Standardtext für Tovalinerosgrüße festlegen"));
+        QVERIFY(editor.isModal());
+        QCOMPARE(editor.MainMenu->actions().size(), 1);
+        QCOMPARE(editor.varia->title(), QStringLiteral("&Variablen"));
+        QStringList items;
+        for (QAction* item : editor.varia->actions())
+            items << (item->isSeparator() ? QStringLiteral("-") : item->objectName() + " " + item->text());
+        QCOMPARE(items,
+                 (QStringList{"variable_vorname &Vorname", "variable_nachname &Nachname",
+                              "variable_tovalinero &Tovalinero", "variable_strasse &Strasse",
+                              "variable_plz &PLZ", "variable_wohnort &Wohnort",
+                              "variable_email &eMail-Adresse", "-", "variable_absendername &Absendername"}));
+        QCOMPARE(editor.Command1->text(), QStringLiteral("&Standard speichern"));
+        QCOMPARE(editor.Command2->text(), QStringLiteral("&Übernehmen"));
+        QCOMPARE(editor.Command3->text(), QStringLiteral("&Abbrechen"));
+        QVERIFY(editor.Command1->isVisible());
+        QVERIFY(!editor.Command2->isVisible());
+        // The editing area fills the width under the menu bar; the band and its line below it.
+        const QRect client = editor.contentsRect();
+        QCOMPARE(editor.HTMLed1->geometry().topLeft(), client.topLeft());
+        QCOMPARE(editor.HTMLed1->width(), client.width());
+        QVERIFY(editor.MainMenu->geometry().bottom() < client.top());
+        QVERIFY(editor.picBottom->painted());
+        const auto& band = editor.picBottom->vertices();
+        QCOMPARE(static_cast<uint16_t>(band[0].blue), uint16_t(162 << 8));
+        QCOMPARE(static_cast<uint16_t>(band[1].green), uint16_t(172 << 8));
+        QCOMPARE(band[1].x, editor.picBottom->width());
+        QCOMPARE(editor.Line1->X2(), editor.picBottom->width());
+        QVERIFY(editor.Line1->Y1() < editor.picBottom->y());
+        // The shipped template is in the document, its placeholders shown in angle brackets.
+        QVERIFY(editor.HTMLed1->Editor()->toPlainText().contains("Hallo <VORNAME> <NACHNAME>,"));
+        editor.Command3->click();
+    });
+    QVERIFY(opened);
+    QVERIFY(!Forms::Loaded<HTML_Editor>());
+    QVERIFY(prompt().messages.isEmpty());
+}
+
+void HtmlEditorTest::placeholderItemInsertsItsText_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("stored");
+    QTest::addRow("Vorname") << "variable_vorname"
+                             << "&lt;VORNAME&gt;";
+    QTest::addRow("Nachname") << "variable_nachname"
+                              << "&lt;NACHNAME&gt;";
+    QTest::addRow("Tovalinero") << "variable_tovalinero"
+                                << "&lt;TOVALINERO&gt;";
+    QTest::addRow("Strasse") << "variable_strasse"
+                             << "&lt;STRASSE&gt;";
+    QTest::addRow("PLZ") << "variable_plz"
+                         << "&lt;PLZ&gt;";
+    QTest::addRow("Wohnort") << "variable_wohnort"
+                             << "&lt;WOHNORT&gt;";
+    QTest::addRow("eMail-Adresse") << "variable_email"
+                                   << "&lt;EMAIL&gt;";
+    QTest::addRow("Absendername") << "variable_absendername"
+                                  << "&lt;ABSENDERNAME&gt;";
+}
+
+void HtmlEditorTest::placeholderItemInsertsItsText()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, stored);
+    QString shown;
+    openTemplate([&](HTML_Editor& editor) {
+        editor.HTMLed1->SetDocumentHTML(QString());
+        typeText(editor, "[");
+        editor.findChild<QAction*>(item)->trigger();
+        typeText(editor, "]");
+        shown = editor.HTMLed1->Editor()->toPlainText();
+        editor.Command1->click();
+    });
+    QString unescaped = stored;
+    unescaped.replace("&lt;", "<").replace("&gt;", ">");
+    QCOMPARE(shown, "[" + unescaped + "]");
+    const QString file = DecodeCp1252(templateBytes());
+    QVERIFY2(file.contains("[" + stored + "]"), qPrintable(file));
+    QVERIFY(!Forms::Loaded<HTML_Editor>());
+    QVERIFY(prompt().messages.isEmpty());
+}
+
+void HtmlEditorTest::placeholderTakesTheFormatAtTheCaret()
+{
+    openTemplate([&](HTML_Editor& editor) {
+        editor.HTMLed1->SetDocumentHTML(QString());
+        editor.HTMLed1->Format()->Bold->trigger();
+        typeText(editor, "Liebe ");
+        editor.variable_vorname->trigger();
+        editor.Command1->click();
+    });
+    const QString file = DecodeCp1252(templateBytes());
+    QVERIFY2(file.contains("<span style=\" font-weight:700;\">Liebe &lt;VORNAME&gt;</span>"),
+             qPrintable(file));
+}
+
+void HtmlEditorTest::savedTemplateIsTheNextStandardGreeting()
+{
+    const QString typed = QStringLiteral(", alles Gute ") + Smiley + QStringLiteral(" und Grüße von Ősz!");
+    openTemplate([&](HTML_Editor& editor) {
+        editor.HTMLed1->SetDocumentHTML(QString());
+        typeText(editor, "Liebe ");
+        editor.variable_vorname->trigger();
+        typeText(editor, typed);
+        editor.Command1->click();
+    });
+    const QByteArray bytes = templateBytes();
+    QVERIFY(bytes.contains("Liebe &lt;VORNAME&gt;, alles Gute &#x1F600; und Gr\xfc\xdf"
+                           "e von &#x150;sz!"));
+    QVERIFY(!bytes.contains('?'));
+    QVERIFY(!bytes.toLower().contains("charset"));
+    QCOMPARE(bytes.count("\n"), bytes.count("\r\n"));
+
+    const ProgramFolderFixture& folder = *fixture_->folder;
+    folder.setSetting(Settings::SmtpFromAddress, "absender@example.org");
+    folder.setSetting(Settings::SmtpServer, "127.0.0.1");
+    folder.setSetting(Settings::GreetingSubject, "Herzlichen Glückwunsch");
+    SmtpServer server;
+    QVERIFY(server.start({}));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    using namespace Globale_Variablen;
+    PersonFirstName = "Anna";
+    PersonLastName = "Meier";
+    PersonBirthday = "01.02.1980";
+    PersonEmail = "anna@example.org";
+    erinnerung1& window = Forms::Get<erinnerung1>();
+    window.show();
+    for (QAction* entry : window.Command1->menu()->actions())
+        if (entry->objectName() == QLatin1String("standardtext"))
+            entry->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QCOMPARE(server.messages().size(), 1);
+    const QString html = SmtpServer::HtmlPart(server.messages().first());
+    QVERIFY2(html.contains("Liebe Anna, alles Gute &#x1F600;"), qPrintable(html));
+    QTextDocument shown;
+    shown.setHtml(html);
+    QVERIFY2(shown.toPlainText().contains("Liebe Anna" + typed), qPrintable(shown.toPlainText()));
+}
+
+void HtmlEditorTest::shippedTemplateKeepsItsPlaceholders()
+{
+    openTemplate([](HTML_Editor& editor) { editor.Command1->click(); });
+    const QString file = DecodeCp1252(templateBytes());
+    for (const char* placeholder :
+         {"&lt;VORNAME&gt;", "&lt;NACHNAME&gt;", "&lt;TOVALINERO&gt;", "&lt;EMAIL&gt;", "&lt;STRASSE&gt;",
+          "&lt;PLZ&gt;", "&lt;WOHNORT&gt;", "&lt;ABSENDERNAME&gt;"})
+        QVERIFY2(file.contains(QLatin1String(placeholder)), placeholder);
+    QVERIFY(file.contains("Herzliche Grüße"));
+    QVERIFY(!file.contains("charset", Qt::CaseInsensitive));
+}
+
+void HtmlEditorTest::missingTemplateStartsEmpty()
+{
+    QVERIFY(QFile::remove(templatePath()));
+    QString shown = "?";
+    openTemplate([&](HTML_Editor& editor) {
+        shown = editor.HTMLed1->Editor()->toPlainText();
+        typeText(editor, "Neuer Gruß");
+        editor.Command1->click();
+    });
+    QCOMPARE(shown, QString());
+    QVERIFY(prompt().messages.isEmpty());
+    QVERIFY(DecodeCp1252(templateBytes()).contains("Neuer Gruß"));
+}
+
+void HtmlEditorTest::unreadableTemplateIsReported_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::addRow("a folder in its place") << false;
+    QTest::addRow("a pipe in its place, which would never end") << true;
+}
+
+void HtmlEditorTest::unreadableTemplateIsReported()
+{
+    QFETCH(bool, pipe);
+    QVERIFY(QFile::remove(templatePath()));
+    if (pipe)
+        QCOMPARE(mkfifo(QFile::encodeName(templatePath()).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkpath(templatePath()));
+    QString shown = "?";
+    openTemplate([&](HTML_Editor& editor) {
+        shown = editor.HTMLed1->Editor()->toPlainText();
+        editor.Command3->click();
+    });
+    QCOMPARE(shown, QString());
+    QCOMPARE(prompt().messages.size(), 1);
+    QVERIFY(prompt().messages[0].text.startsWith("Der Standard-Text konnte nicht gelesen werden:\n"));
+    QVERIFY(prompt().messages[0].text.contains("standard.html"));
+    QCOMPARE(prompt().messages[0].icon, MsgIcon::Exclamation);
+    QVERIFY(QFileInfo::exists(templatePath()) && !QFileInfo(templatePath()).isFile());
+}
+
+void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addRow("data folder gone") << "gone";
+    QTest::addRow("a folder in the template's place") << "folder";
+    QTest::addRow("disk full") << "full";
+    QTest::addRow("read-only template") << "readonly file";
+    QTest::addRow("read-only data folder") << "readonly folder";
+}
+
+void HtmlEditorTest::failedSaveKeepsTheWindowAndItsText()
+{
+    QFETCH(QString, cause);
+    const QByteArray before = templateBytes();
+    const QString data = fixture_->folder->folder() + "/daten";
+    const QStringList files = QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QString locked = cause == "readonly file" ? templatePath() : data;
+    const QFileDevice::Permissions permissions = QFile::permissions(locked);
+    const auto unlock = [&] { QFile::setPermissions(locked, permissions); };
+    if (cause.startsWith("readonly")) {
+        QVERIFY(QFile::setPermissions(
+            locked, QFileDevice::ReadOwner | QFileDevice::ReadUser |
+                        (cause == "readonly folder" ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
+        if (QFileInfo(locked).isWritable()) {
+            unlock();
+            QSKIP("This user may write read-only files (root).");
+        }
+    }
+    bool stillOpen = false;
+    QString text;
+    openTemplate([&](HTML_Editor& editor) {
+        editor.HTMLed1->SetDocumentHTML("<p>Geändert</p>");
+        if (cause == "gone")
+            QVERIFY(QDir(fixture_->folder->folder()).rename("daten", "daten-weg"));
+        if (cause == "folder")
+            QVERIFY(QFile::rename(templatePath(), templatePath() + ".alt") && QDir().mkpath(templatePath()));
+        {
+            std::optional<FileSizeLimit> diskFull;
+            if (cause == "full")
+                diskFull.emplace(200);
+            editor.Command1->click();
+        }
+        stillOpen = Forms::Loaded<HTML_Editor>() == &editor && editor.isVisible();
+        text = editor.HTMLed1->Editor()->toPlainText();
+        if (cause == "gone")
+            QVERIFY(QDir(fixture_->folder->folder()).rename("daten-weg", "daten"));
+        if (cause == "folder")
+            QVERIFY(QDir(templatePath()).removeRecursively() &&
+                    QFile::rename(templatePath() + ".alt", templatePath()));
+        editor.Command3->click();
+    });
+    unlock();
+    QVERIFY(stillOpen);
+    QCOMPARE(text, QStringLiteral("Geändert"));
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages[0];
+    QVERIFY2(box.text.startsWith("Der Standard-Text konnte nicht gespeichert werden:\n"),
+             qPrintable(box.text));
+    QVERIFY(box.text.contains("standard.html"));
+    QCOMPARE(box.icon, MsgIcon::Critical);
+    QCOMPARE(templateBytes(), before);
+    QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
+}
+
+void HtmlEditorTest::cancelChangesNeitherTemplateNorField_data()
+{
+    QTest::addColumn<bool>("standard");
+    QTest::addColumn<QString>("how");
+    for (const bool isTemplate : {true, false})
+        for (const char* how : {"Abbrechen", "Esc", "frame"})
+            QTest::addRow("%s, %s", isTemplate ? "template" : "own greeting", how) << isTemplate << how;
+}
+
+void HtmlEditorTest::cancelChangesNeitherTemplateNorField()
+{
+    QFETCH(bool, standard);
+    QFETCH(QString, how);
+    const auto act = [&](HTML_Editor& editor) {
+        typeText(editor, "geändert");
+        if (how == "Abbrechen")
+            editor.Command3->click();
+        else if (how == "Esc")
+            QTest::keyClick(editor.HTMLed1->Editor(), Qt::Key_Escape);
+        else
+            editor.close();
+        QVERIFY(!editor.isVisible());
+    };
+    const QByteArray before = templateBytes();
+    if (standard)
+        openTemplate(act);
+    else
+        QCOMPARE(editOwnGreeting(act), QStringLiteral("<p>Gruß</p>"));
+    QCOMPARE(templateBytes(), before);
+    QVERIFY(!Forms::Loaded<HTML_Editor>());
+    QVERIFY(prompt().messages.isEmpty());
+}
+
+void HtmlEditorTest::storableHtml_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("stored");
+    QTest::addRow("emoji, one reference for the pair") << "a" + Smiley + "b"
+                                                       << "a&#x1F600;b";
+    QTest::addRow("letter outside the code page") << QString::fromUtf8("\xC5\x91") << "&#x151;";
+    QTest::addRow("Windows-1252 characters stay") << QString::fromUtf8("\xE2\x82\xAC \xC3\xBC \xC2\xA0")
+                                                  << QString::fromUtf8("\xE2\x82\xAC \xC3\xBC \xC2\xA0");
+    QTest::addRow("a lone surrogate") << QString(QChar(0xD83D)) << "&#xFFFD;";
+    QTest::addRow("Qt's charset declaration goes")
+        << "<head><meta name=\"qrichtext\" content=\"1\" /><meta charset=\"utf-8\" /><style>"
+        << "<head><meta name=\"qrichtext\" content=\"1\" /><style>";
+}
+
+void HtmlEditorTest::storableHtml()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, stored);
+    QCOMPARE(WithCharacterReferences(WithoutCharsetDeclaration(html)), stored);
+}
+
+void HtmlEditorTest::handBackHtml_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("field");
+    QTest::addRow("&nbsp; becomes a blank") << "a&nbsp;b&nbsp;&nbsp;c"
+                                            << "a b  c";
+    QTest::addRow("so does the character itself") << QString("a") + QChar::Nbsp + "b"
+                                                  << "a b";
+    QTest::addRow("other capitals stay") << "a&NBSP;b"
+                                         << "a&NBSP;b";
+    QTest::addRow("CR goes, LF stays") << "<p>a</p>\r\n<p>b</p>\r"
+                                       << "<p>a</p>\n<p>b</p>";
+    QTest::addRow("~ and TAB as references") << "a~b\tc"
+                                             << "a&#126;b&#9;c";
+}
+
+void HtmlEditorTest::handBackHtml()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, field);
+    QCOMPARE(HandBackHtml(html), field);
+}
+
+void HtmlEditorTest::ownGreetingGoesBackIntoTheListFile_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("inField");
+    QTest::addColumn<QString>("shown");
+    QTest::addRow("non-breaking spaces") << QString("a") + QChar::Nbsp + "b"
+                                         << "a b"
+                                         << "a b";
+    QTest::addRow("~ and TAB") << "x~y\tz"
+                               << "x&#126;y&#9;z"
+                               << "x~y\tz";
+    QTest::addRow("emoji") << "Alles Gute " + Smiley << "Alles Gute &#x1F600;"
+                           << "Alles Gute " + Smiley;
+    QTest::addRow("several lines") << "Zeile 1\nZeile 2"
+                                   << "Zeile 2"
+                                   << "Zeile 1\nZeile 2";
+}
+
+void HtmlEditorTest::ownGreetingGoesBackIntoTheListFile()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, inField);
+    QFETCH(QString, shown);
+    QString opened;
+    const QString field = editOwnGreeting(
+        [&](HTML_Editor& editor) {
+            QVERIFY(editor.Command2->isVisible());
+            QVERIFY(!editor.Command1->isVisible());
+            opened = editor.HTMLed1->Editor()->toPlainText();
+            editor.HTMLed1->Editor()->selectAll();
+            typeText(editor, typed);
+            editor.Command2->click();
+        },
+        true);
+    QCOMPARE(opened, QStringLiteral("Gruß"));
+    QVERIFY2(field.contains(inField), qPrintable(field));
+    QVERIFY(!field.contains('\r'));
+    QVERIFY(!field.contains(QChar::Nbsp));
+    QVERIFY(!field.contains("&nbsp;"));
+    QVERIFY(field.contains('\n'));
+    // The entry form took it over and the list file kept its shape.
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    const QStringList lines =
+        SplitLinesAtCr(DecodeCp1252(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"))));
+    QCOMPARE(lines.size(), 1);
+    const QStringList fields = lines[0].split('~');
+    QCOMPARE(fields.size(), 10);
+    QCOMPARE(fields[5], field);
+    QCOMPARE(fields[9], QStringLiteral("anna@example.org"));
+    QTextDocument greeting;
+    greeting.setHtml(fields[5]);
+    QCOMPARE(greeting.toPlainText(), shown);
+}
+
+void HtmlEditorTest::formatting_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("bold") << "Bold"
+                          << "bold";
+    QTest::addRow("italic") << "Italic"
+                            << "italic";
+    QTest::addRow("underline") << "Underline"
+                               << "underline";
+    QTest::addRow("centred") << "AlignCenter"
+                             << "centre";
+    QTest::addRow("right") << "AlignRight"
+                           << "right";
+    QTest::addRow("justified") << "AlignJustify"
+                               << "justify";
+    QTest::addRow("list") << "List"
+                          << "list";
+}
+
+void HtmlEditorTest::formatting()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    HTMLed ed;
+    ed.SetDocumentHTML("<p>Hallo Welt</p><p>Zweite Zeile</p>");
+    ed.Editor()->selectAll();
+    QAction* command = ed.findChild<QAction*>(action);
+    QVERIFY(command);
+    command->trigger();
+    const QTextCharFormat format = formatAt(ed, 2);
+    const QTextBlock second = ed.Editor()->document()->lastBlock();
+    const auto check = [&](bool on) {
+        if (expected == "bold")
+            QCOMPARE(format.fontWeight() >= QFont::Bold, on);
+        else if (expected == "italic")
+            QCOMPARE(format.fontItalic(), on);
+        else if (expected == "underline")
+            QCOMPARE(format.fontUnderline(), on);
+        else if (expected == "centre")
+            QCOMPARE(bool(second.blockFormat().alignment() & Qt::AlignHCenter), on);
+        else if (expected == "right")
+            QCOMPARE(bool(second.blockFormat().alignment() & Qt::AlignRight), on);
+        else if (expected == "justify")
+            QCOMPARE(bool(second.blockFormat().alignment() & Qt::AlignJustify), on);
+        else
+            QCOMPARE(second.textList() != nullptr, on);
+    };
+    check(true);
+    QVERIFY(command->isChecked());
+    if (command->isCheckable() && expected != "centre" && expected != "right" && expected != "justify") {
+        command->trigger();
+        const QTextCharFormat after = formatAt(ed, 2);
+        if (expected == "list")
+            QVERIFY(!ed.Editor()->document()->lastBlock().textList());
+        else
+            QCOMPARE(after.fontWeight() >= QFont::Bold || after.fontItalic() || after.fontUnderline(), false);
+        QVERIFY(!command->isChecked());
+    }
+}
+
+void HtmlEditorTest::fontDialog_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::addRow("font chosen") << true;
+    QTest::addRow("dialog cancelled") << false;
+}
+
+void HtmlEditorTest::fontDialog()
+{
+    QFETCH(bool, chosen);
+    HTMLed ed;
+    ed.SetDocumentHTML("<p><span style=\"color:#ff0000;\">Hallo Welt</span></p>");
+    ed.Editor()->selectAll();
+    const QTextCharFormat before = formatAt(ed, 2);
+    QFont font(QStringLiteral("Courier New"), 14);
+    font.setBold(true);
+    font.setItalic(true);
+    font.setUnderline(true);
+    font.setStrikeOut(true);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+    prompt().fontAnswers = {chosen ? std::optional<QFont>(font) : std::nullopt};
+    ed.Format()->Font->trigger();
+    QVERIFY(prompt().fontAnswers.isEmpty());
+    const QTextCharFormat after = formatAt(ed, 2);
+    QCOMPARE(after.foreground().color(), QColor(Qt::red));
+    if (!chosen) {
+        QCOMPARE(after.properties(), before.properties());
+        return;
+    }
+    QCOMPARE(after.fontFamilies().toStringList(), QStringList{"Courier New"});
+    QCOMPARE(after.fontPointSize(), 14.0);
+    QCOMPARE(after.fontWeight(), int(QFont::Bold));
+    QVERIFY(after.fontItalic());
+    QVERIFY(after.fontUnderline());
+    QVERIFY(after.fontStrikeOut());
+    QVERIFY(!after.hasProperty(QTextFormat::FontLetterSpacing));
+}
+
+void HtmlEditorTest::colourDialog_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::addRow("colour chosen") << true;
+    QTest::addRow("dialog cancelled") << false;
+}
+
+void HtmlEditorTest::colourDialog()
+{
+    QFETCH(bool, chosen);
+    HTMLed ed;
+    ed.SetDocumentHTML("<p><b>Hallo Welt</b></p>");
+    ed.Editor()->selectAll();
+    const QTextCharFormat before = formatAt(ed, 2);
+    prompt().colorAnswers = {chosen ? std::optional<QColor>(QColor(0, 0, 255)) : std::nullopt};
+    ed.Format()->Color->trigger();
+    const QTextCharFormat after = formatAt(ed, 2);
+    QCOMPARE(after.fontWeight(), int(QFont::Bold));
+    if (chosen)
+        QCOMPARE(after.foreground().color(), QColor(0, 0, 255));
+    else
+        QCOMPARE(after.properties(), before.properties());
+    QCOMPARE(ed.DocumentHTML().contains("color:#0000ff"), chosen);
+}
+
+void HtmlEditorTest::enlargingScalesTheControls()
+{
+    int menu = 0;
+    QRect editorPlace;
+    openTemplate([&](HTML_Editor& editor) {
+        menu = editor.contentsRect().top();
+        QCOMPARE(editor.contentsRect().size(), QSize(720, 480));
+        editor.resize(1080, 720 + menu); // 150 percent each way
+        QCOMPARE(editor.contentsRect().size(), QSize(1080, 720));
+        QCOMPARE(editor.HTMLed1->geometry(), QRect(0, menu, 1080, 600));
+        QCOMPARE(editor.Command1->geometry(), QRect(654, menu + 637, 225, 48));
+        QCOMPARE(editor.Command3->geometry(), QRect(894, menu + 637, 165, 48));
+        QCOMPARE(editor.picBottom->geometry(), QRect(0, menu + 603, 1080, 117));
+        QCOMPARE(editor.MainMenu->width(), 1080);
+        // The band is painted again across its new width and the line follows it.
+        QCOMPARE(editor.picBottom->vertices()[1].x, 1080);
+        QCOMPARE(editor.picBottom->vertices()[1].y, 117);
+        QCOMPARE(editor.Line1->X2(), 1080);
+        QCOMPARE(editor.Line1->Y1(), menu + 600);
+        // The text area inside the editing control grows with it.
+        QVERIFY(editor.HTMLed1->Editor()->height() > 500);
+        editor.Command3->click();
+    });
+    QVERIFY(menu > 0);
+    // Opened again: scaled against the first opening's layout, so at its designed places.
+    openTemplate([&](HTML_Editor& editor) {
+        editorPlace = editor.HTMLed1->geometry();
+        editor.Command3->click();
+    });
+    QCOMPARE(editorPlace, QRect(0, menu, 720, 400));
+}
+
+void HtmlEditorTest::keyboardAndAccessibleNames()
+{
+    openTemplate([&](HTML_Editor& editor) {
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QTextEdit* text = editor.HTMLed1->Editor();
+        QVERIFY(text->hasFocus());
+        const auto name = [](QObject* object) {
+            return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(text), QStringLiteral("Grußtext"));
+        QCOMPARE(name(editor.Command1), QStringLiteral("Standard speichern"));
+        QCOMPARE(name(editor.Command3), QStringLiteral("Abbrechen"));
+        QStringList bar;
+        for (QAction* action : editor.HTMLed1->FormatBar()->actions()) {
+            if (action->isSeparator())
+                continue;
+            QWidget* button = editor.HTMLed1->FormatBar()->widgetForAction(action);
+            QVERIFY(button->focusPolicy() & Qt::TabFocus);
+            QVERIFY(!action->shortcut().isEmpty());
+            bar << name(button);
+        }
+        for (QToolButton* button : editor.HTMLed1->FormatBar()->findChildren<QToolButton*>())
+            QVERIFY2(!name(button).isEmpty(), qPrintable(button->objectName()));
+        QCOMPARE(bar, (QStringList{"Fett", "Kursiv", "Unterstrichen", "Schriftart", "Schriftfarbe",
+                                   "Linksbündig", "Zentriert", "Rechtsbündig", "Blocksatz", "Aufzählung"}));
+        // Formatting by key, then on to the buttons with Tab.
+        editor.HTMLed1->SetDocumentHTML("<p>Hallo</p>");
+        text->selectAll();
+        QTest::keyClick(text, Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(formatAt(*editor.HTMLed1, 1).fontWeight(), int(QFont::Bold));
+        QTest::keyClick(text, Qt::Key_Tab);
+        QVERIFY(editor.Command1->hasFocus());
+        QCOMPARE(text->toPlainText(), QStringLiteral("Hallo"));
+        editor.Command3->click();
+    });
+}
+
+QTEST_MAIN(HtmlEditorTest)
+#include "tst_htmleditor.moc"
