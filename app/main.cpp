@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/forms.h"
+#include "app/messageloop.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -17,5 +18,5 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTranslation);
 
     Forms::Get<Form1>().Form_Load();
-    return app.exec();
+    return RunMessageLoop();
 }

@@ -8,15 +8,18 @@
 #include "common/webaddresses.h"
 #include "greetings/frmlog.h"
 #include "greetings/smtpcontrol.h"
+#include "greetings/smtpserveraddress.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "platform/prompt.h"
 #include "settings/settingsfile.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProgressBar>
+#include <algorithm>
 
 namespace GreetingSender
 {
@@ -47,13 +50,52 @@ const QList<Placeholder>& placeholders()
     return list;
 }
 
-// A part of the copy's file name must not lead out of the copy folder.
-QString fileNamePart(QString text)
+// What ext4, NTFS, APFS and their kin allow for one name.
+constexpr qsizetype MaxFileNameBytes = 255;
+
+bool refusedInFileName(QChar c)
 {
-    text.replace(QLatin1Char('/'), QLatin1Char('_'));
-    text.replace(QLatin1Char('\\'), QLatin1Char('_'));
-    text.replace(QChar(0), QLatin1Char('_'));
+    return c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c);
+}
+
+QString withoutRefused(QString text)
+{
+    for (QChar& c : text)
+        if (refusedInFileName(c))
+            c = QLatin1Char('_');
     return text;
+}
+
+qsizetype utf8Size(const QString& text)
+{
+    return text.toUtf8().size();
+}
+
+// The longest start of text that takes at most maxBytes in UTF-8, no character cut in two.
+QString utf8Prefix(const QString& text, qsizetype maxBytes)
+{
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype width = text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        const qsizetype size = utf8Size(text.mid(end, width));
+        if (bytes + size > maxBytes)
+            break;
+        bytes += size;
+        end += width;
+    }
+    return text.left(end);
+}
+
+// "~" and a short hash of the full address and first name: no list field holds "~", so a name
+// with it is never one of the plain names.
+QString personMark(const QString& address, const QString& firstName)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(address.toUtf8());
+    hash.addData(QByteArrayView("\0", 1));
+    hash.addData(firstName.toUtf8());
+    return QLatin1Char('~') + QString::fromLatin1(hash.result().toHex().left(12));
 }
 
 void processPendingOnce()
@@ -70,11 +112,30 @@ QString FillPlaceholders(QString text)
     return text;
 }
 
+QString CopyFileName(const QString& year, const QString& address, const QString& firstName)
+{
+    const QString name =
+        year + QLatin1Char('_') + address + QLatin1Char('_') + firstName + QStringLiteral(".eml");
+    if (utf8Size(name) <= MaxFileNameBytes && std::none_of(name.begin(), name.end(), refusedInFileName))
+        return name;
+
+    const QString mark = personMark(address, firstName);
+    const qsizetype room =
+        MaxFileNameBytes - utf8Size(year + QStringLiteral("__") + mark + QStringLiteral(".eml"));
+    const QString safeAddress = withoutRefused(address);
+    const QString safeFirstName = withoutRefused(firstName);
+    // The first name stays whole where it can; the address, shortened from its end, takes the rest.
+    const qsizetype firstNameRoom =
+        std::min(utf8Size(safeFirstName), std::max(room / 2, room - utf8Size(safeAddress)));
+    const QString first = utf8Prefix(safeFirstName, firstNameRoom);
+    const QString start = utf8Prefix(safeAddress, room - utf8Size(first));
+    return year + QLatin1Char('_') + start + QLatin1Char('_') + first + mark + QStringLiteral(".eml");
+}
+
 QString CopyFilePath(const QString& address, const QString& firstName)
 {
-    return ProgramFolder() + QStringLiteral("/daten/emails/") + Today().toString(QStringLiteral("yyyy")) +
-           QLatin1Char('_') + fileNamePart(address) + QLatin1Char('_') + fileNamePart(firstName) +
-           QStringLiteral(".eml");
+    return ProgramFolder() + QStringLiteral("/daten/emails/") +
+           CopyFileName(Today().toString(QStringLiteral("yyyy")), address, firstName);
 }
 
 bool FileExists(const QString& path)
@@ -177,8 +238,9 @@ void Send(Body body, const WindowParts& parts)
     if (button)
         button->setEnabled(false);
 
-    smtp->SetHost(Settings::Read(Settings::SmtpServer));
-    smtp->SetPort(25);
+    const SmtpServerAddress server = ParseSmtpServer(Settings::Read(Settings::SmtpServer));
+    smtp->SetHost(server.host);
+    smtp->SetPort(server.port);
     smtp->SetMailerText(MailerText(1));
     smtp->SetFromName(Settings::Read(Settings::SmtpFromName));
     smtp->SetOrganization(Settings::Read(Settings::SmtpFromCompany));

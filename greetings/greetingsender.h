@@ -11,13 +11,14 @@ class GreetingWorkBox;
 // The birthday greeting, sent by both reminder windows (erinnerung1 by its drop-down entries,
 // erinnerung2 by its timer). One sequence for all four senders:
 //
-//   1. this year's copy file daten/emails/<yyyy>_<PersonEmail>_<PersonFirstName>.eml exists:
-//      the window's already-sent notice, nothing else happens;
+//   1. this year's copy file daten/emails/<yyyy>_<PersonEmail>_<PersonFirstName>.eml (see
+//      CopyFileName) exists: the window's already-sent notice, nothing else happens;
 //   2. the body: the standard template daten/standard.html loaded into the window's hidden work
 //      box, or PersonGreetingHtml itself (which then keeps the filled text), with the eight
 //      placeholders replaced in order; hourglass pointer;
 //   3. progress bar shown, send button disabled;
-//   4. the window's SMTP control set from settings lines 6 to 14 (port 25);
+//   4. the window's SMTP control set from settings lines 6 to 14; the server line may name a
+//      port ("host:587"), else port 25;
 //   5. Connect; on success Send, Disconnect and the window's completion; on failure the box
 //      "Fehler beim Verbinden mit dem Mailserver" + CR LF + LastError. A Send that did not get
 //      the message out shows "Fehler beim Versenden der Nachricht" + CR LF + LastError, so a
@@ -66,7 +67,8 @@ class GreetingWorkBox;
 // from their own copy of the year and leave PersonBirthday whole.
 //
 // The window may be closed while Connect or Send wait (the control waits in a local event loop);
-// the sequence then touches none of the window's parts any more.
+// the sequence then touches none of the window's parts any more. A message whose data the server
+// already has still completes and leaves its copy (see SmtpControl).
 namespace GreetingSender
 {
 
@@ -95,7 +97,12 @@ void HandleLog(const QString& line);
 
 // The eight placeholders, replaced in order, each by the current value of its variable.
 QString FillPlaceholders(QString text);
-// program folder/daten/emails/<yyyy>_<address>_<firstName>.eml, the year from today's date.
+// "<year>_<address>_<firstName>.eml", exactly so while it fits in 255 bytes of UTF-8 and holds
+// no character a common file system refuses. Otherwise those characters become "_", address
+// and first name are shortened from their ends, and "~" with a short hash of the full address
+// and first name keeps different persons apart.
+QString CopyFileName(const QString& year, const QString& address, const QString& firstName);
+// program folder/daten/emails/ + CopyFileName, the year from today's date.
 QString CopyFilePath(const QString& address, const QString& firstName);
 // True exactly when a file exists at the path.
 bool FileExists(const QString& path);

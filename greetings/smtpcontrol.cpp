@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QMimeDatabase>
 #include <QPointer>
 #include <QRegularExpression>
@@ -17,6 +18,8 @@
 #include <vmime/vmime.hpp>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -66,6 +69,25 @@ QString withCrLf(const QString& text)
     return out;
 }
 
+// The HTML part goes out as UTF-8; a meta tag naming another charset would make the mail
+// programs that honour it garble every umlaut.
+QString declaringUtf8(const QString& html)
+{
+    static const QRegularExpression metaTag(QStringLiteral("<meta\\b[^>]*>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression charset(QStringLiteral("(charset\\s*=\\s*[\"']?)[^\"'\\s;/>]*"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch& tag : metaTag.globalMatch(html)) {
+        out += QStringView(html).mid(done, tag.capturedStart() - done);
+        out += tag.captured().replace(charset, QStringLiteral("\\1utf-8"));
+        done = tag.capturedEnd();
+    }
+    out += QStringView(html).mid(done);
+    return out;
+}
+
 QStringList splitAddresses(const QString& text)
 {
     QStringList list;
@@ -93,7 +115,8 @@ bool isPlainHost(const QString& host)
     for (QChar c : host)
         if (c.unicode() <= 0x20 || c.unicode() == 0x7f || QStringLiteral("/?#@\\[]\"<>").contains(c))
             return false;
-    return true;
+    // A colon belongs only in an IPv6 address; "host:port" is the caller's to take apart.
+    return !host.contains(QLatin1Char(':')) || QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol;
 }
 
 std::string utf8(const QString& text)
@@ -124,13 +147,24 @@ QString domainOf(const QString& address)
 
 // What the worker thread and the user-interface thread share for one connection. The curl
 // handle lives from Connect to Disconnect; the other fields belong to the transfer that runs.
-struct SmtpControl::Session {
+struct SmtpControl::Session : std::enable_shared_from_this<SmtpControl::Session> {
     CURL* curl = nullptr;
     std::thread worker;
-    std::atomic<bool> abort{false};
-    SmtpControl* owner = nullptr;
 
-    // Filled by the callbacks on the worker; read by the owner after the worker has ended.
+    // A run may be stopped until its message data starts going to the server. From then on it
+    // completes within its bounded waits, whatever becomes of the control: a server may already
+    // have delivered what it got, and only the copy keeps the message from going out twice.
+    enum Phase { Stoppable, Committed, Stopped };
+    std::atomic<int> phase{Stoppable};
+
+    std::mutex ownerMutex; // guards owner and runEnded
+    SmtpControl* owner = nullptr;
+    bool runEnded = false;
+
+    // Filled on the worker; read by the owner after the worker has ended.
+    CURLcode result = CURLE_OK;
+    bool copyFailed = false;
+    QString copyError;
     QString lastReply;
     QString lastRefusal; // the last reply that was an error (4xx, 5xx)
     bool startTlsOffered = false;
@@ -150,16 +184,71 @@ struct SmtpControl::Session {
     // What the server last refused, else its last word (the QUIT after a refusal says nothing).
     QString significantReply() const { return lastRefusal.isEmpty() ? lastReply : lastRefusal; }
 
-    void post(std::function<void()> call)
+    // Worker: the message data is about to go. False when the run was stopped before.
+    bool commit()
     {
-        QMetaObject::invokeMethod(owner, std::move(call), Qt::QueuedConnection);
+        int expected = Stoppable;
+        return phase.compare_exchange_strong(expected, Committed) || expected == Committed;
+    }
+    // Owner: stop the run at its next callback. False when its message data has gone already.
+    bool stop()
+    {
+        int expected = Stoppable;
+        return phase.compare_exchange_strong(expected, Stopped) || expected == Stopped;
+    }
+    bool stopped() const { return phase == Stopped; }
+
+    void beginRun()
+    {
+        phase = Stoppable;
+        std::lock_guard lock(ownerMutex);
+        runEnded = false;
+    }
+
+    // Delivered on the owner's thread while the owner lives; dropped once it is gone.
+    void post(std::function<void(SmtpControl*)> call)
+    {
+        std::lock_guard lock(ownerMutex);
+        postLocked(std::move(call));
+    }
+
+    void postLocked(std::function<void(SmtpControl*)> call)
+    {
+        if (SmtpControl* control = owner)
+            QMetaObject::invokeMethod(
+                control, [control, call = std::move(call)] { call(control); }, Qt::QueuedConnection);
+    }
+
+    // Worker: the run has ended. False when no control waits for it any more.
+    bool reportFinished(quint64 run)
+    {
+        std::lock_guard lock(ownerMutex);
+        runEnded = true;
+        if (!owner)
+            return false;
+        postLocked([run](SmtpControl* control) { control->runFinished(run); });
+        return true;
+    }
+
+    // Owner, while it is destroyed during a committed run: the run goes on without it. False
+    // when the run has ended already; the owner then cleans up as usual.
+    bool handOver();
+
+    // Says QUIT, waiting at most replySeconds for the answer, and lets the handle go.
+    void close(long replySeconds)
+    {
+        if (!curl)
+            return;
+        curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, replySeconds);
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
+        curl_easy_cleanup(curl);
+        curl = nullptr;
     }
 
     void log(const QString& line)
     {
-        SmtpControl* control = owner;
         const QString text = line + QStringLiteral("\r\n");
-        post([control, text] { emit control->Log(text); });
+        post([text](SmtpControl* control) { emit control->Log(text); });
     }
 
     void progress(int percent)
@@ -167,8 +256,7 @@ struct SmtpControl::Session {
         if (percent == lastPercent)
             return;
         lastPercent = percent;
-        SmtpControl* control = owner;
-        post([control, percent] { emit control->Progress(percent); });
+        post([percent](SmtpControl* control) { emit control->Progress(percent); });
     }
 
     void resetTransfer()
@@ -233,6 +321,48 @@ struct SmtpControl::Session {
 namespace
 {
 
+// Runs whose control went while the server had their message data; each finishes on its own
+// worker thread. Never destroyed: a worker may outlive the program's bounded wait for it.
+struct PendingTransfers {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::shared_ptr<SmtpControl::Session>> sessions;
+};
+
+PendingTransfers& pendingTransfers()
+{
+    static auto* pending = new PendingTransfers;
+    return *pending;
+}
+
+// Worker of a handed-over run, once it has ended.
+void finishHandedOver(SmtpControl::Session* session)
+{
+    session->close(2);
+    PendingTransfers& pending = pendingTransfers();
+    std::lock_guard lock(pending.mutex);
+    std::erase_if(pending.sessions, [session](const auto& s) { return s.get() == session; });
+    pending.changed.notify_all();
+}
+
+} // namespace
+
+bool SmtpControl::Session::handOver()
+{
+    std::lock_guard lock(ownerMutex);
+    owner = nullptr;
+    if (runEnded)
+        return false;
+    PendingTransfers& pending = pendingTransfers();
+    std::lock_guard listLock(pending.mutex);
+    worker.detach();
+    pending.sessions.push_back(shared_from_this());
+    return true;
+}
+
+namespace
+{
+
 CURLcode perform(SmtpControl::Session* s)
 {
     const CURLcode result = curl_easy_perform(s->curl);
@@ -264,7 +394,7 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
 {
     auto* session = static_cast<SmtpControl::Session*>(user);
-    if (session->abort)
+    if (session->stopped())
         return 1;
     if (session->uploading && ultotal > 0)
         session->progress(static_cast<int>(ulnow * 100 / ultotal));
@@ -274,6 +404,8 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_
 size_t onRead(char* buffer, size_t size, size_t count, void* user)
 {
     auto* session = static_cast<SmtpControl::Session*>(user);
+    if (!session->commit())
+        return CURL_READFUNC_ABORT;
     const qsizetype room = static_cast<qsizetype>(size * count);
     const qsizetype left = session->upload.size() - session->uploadPos;
     const qsizetype n = std::min(room, left);
@@ -294,21 +426,27 @@ SmtpControl::~SmtpControl()
     if (activeLoop_)
         activeLoop_->quit();
     if (running_) {
-        running_->abort = true;
-        if (running_->worker.joinable())
-            running_->worker.join();
-        if (running_->curl && running_ != session_) {
-            curl_easy_cleanup(running_->curl);
-            running_->curl = nullptr;
+        if (!running_->stop() && running_->handOver()) {
+            if (session_ == running_)
+                session_.reset();
+        } else {
+            if (running_->worker.joinable())
+                running_->worker.join();
+            if (running_ != session_)
+                running_->close(2);
         }
     }
-    if (session_ && session_->curl) {
-        // Closing with the window must not hold it for the full reply time-out.
-        curl_easy_setopt(session_->curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, 2L);
-        curl_easy_setopt(session_->curl, CURLOPT_VERBOSE, 0L);
-        curl_easy_cleanup(session_->curl);
-        session_->curl = nullptr;
-    }
+    // Closing with the window must not hold it for the full reply time-out.
+    if (session_)
+        session_->close(2);
+}
+
+bool SmtpControl::FinishPendingTransfers(int seconds)
+{
+    PendingTransfers& pending = pendingTransfers();
+    std::unique_lock lock(pending.mutex);
+    return pending.changed.wait_for(lock, std::chrono::seconds(std::max(seconds, 0)),
+                                    [&pending] { return pending.sessions.empty(); });
 }
 
 void SmtpControl::SetExtraCaCertificatesForTests(const QByteArray& pem)
@@ -331,26 +469,31 @@ bool SmtpControl::runOnWorker(const std::shared_ptr<Session>& session, std::func
     const quint64 run = ++runCounter_;
     activeLoop_ = &loop;
     running_ = session;
+    session->beginRun();
     session->worker = std::thread([session, run, job = std::move(job)] {
         job();
-        SmtpControl* control = session->owner;
-        // Only this run's wait ends here; a late word of an earlier run is ignored.
-        session->post([control, run] {
-            control->finishedRun_ = run;
-            if (control->activeLoop_ && control->runCounter_ == run)
-                control->activeLoop_->quit();
-        });
+        if (!session->reportFinished(run))
+            finishHandedOver(session.get());
     });
     loop.exec();
     if (!self)
         return false;
-    // The wait also returns at once when the program is ending; the transfer then stops too.
-    if (finishedRun_ != run)
-        session->abort = true;
     activeLoop_ = nullptr;
+    // The wait also returns at once when the program is ending. The run then stops, unless its
+    // message data has gone: then the end waits here until the server has answered.
+    if (finishedRun_ != run)
+        session->stop();
     session->worker.join();
     running_.reset();
-    return finishedRun_ == run || !session->abort;
+    return true;
+}
+
+void SmtpControl::runFinished(quint64 run)
+{
+    // Only this run's wait ends here; a late word of an earlier run is ignored.
+    finishedRun_ = run;
+    if (activeLoop_ && runCounter_ == run)
+        activeLoop_->quit();
 }
 
 QString SmtpControl::serverText() const
@@ -443,7 +586,7 @@ bool SmtpControl::Connect()
     session_ = session;
 
     const qint32 port = portOverride ? portOverride : (port_ > 0 ? port_ : DefaultPort);
-    const bool implicitTls = port_ == ImplicitTlsPort && !portOverride;
+    const bool implicitTls = port_ == ImplicitTlsPort;
     QString host = host_;
     if (host.contains(QLatin1Char(':')))
         host = QLatin1Char('[') + host + QLatin1Char(']');
@@ -458,9 +601,8 @@ bool SmtpControl::Connect()
     const QByteArray ca = testCa;
     const long connectMs = (connectTimeoutSeconds_ > 0 ? connectTimeoutSeconds_ : 30) * 1000L;
     const long waitLimit = waitLimitSeconds;
-    CURLcode result = CURLE_OK;
 
-    const bool alive = runOnWorker(session, [=, &result] {
+    const bool alive = runOnWorker(session, [=] {
         CURL* curl = session->curl;
         Session* s = session.get();
         curl_easy_setopt(curl, CURLOPT_URL, url.constData());
@@ -492,11 +634,12 @@ bool SmtpControl::Connect()
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");
         curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
         s->resetTransfer();
-        result = perform(s);
+        s->result = perform(s);
     });
     if (!alive)
         return false;
 
+    const CURLcode result = session->result;
     if (result != CURLE_OK) {
         lastError_ = describeFailure(result, session->significantReply(), false);
     } else if (authenticate && !session->authAccepted) {
@@ -516,11 +659,8 @@ bool SmtpControl::Connect()
     if (session->connectionOpen)
         emit Log(QStringLiteral("C: QUIT\r\n"));
     session_.reset();
-    runOnWorker(session, [session] {
-        curl_easy_setopt(session->curl, CURLOPT_VERBOSE, 0L);
-        curl_easy_cleanup(session->curl);
-        session->curl = nullptr;
-    });
+    const long quitWait = waitLimitSeconds;
+    runOnWorker(session, [session, quitWait] { session->close(quitWait); });
     return false;
 }
 
@@ -568,7 +708,7 @@ QByteArray SmtpControl::BuildMessage()
                 vmime::make_shared<vmime::mailbox>(mailboxOf({}, address)));
         builder.setSubject(utf8Text(subject_));
 
-        const std::string html = utf8(withCrLf(htmlBody_));
+        const std::string html = utf8(withCrLf(declaringUtf8(htmlBody_)));
         const std::string plain = utf8(withCrLf(textBody_));
         const vmime::charset utf8Charset(vmime::charsets::UTF_8);
         if (!htmlBody_.isEmpty() || textBody_.isEmpty()) {
@@ -688,9 +828,9 @@ int SmtpControl::Send()
     for (const QString& address : splitAddresses(toAddress_) + splitAddresses(ccAddress_))
         recipients << address.toUtf8();
     session->upload = message;
-    CURLcode result = CURLE_OK;
+    const QString copyFile = keepCopy ? copyFile_ : QString();
 
-    const bool alive = runOnWorker(session, [session, from, recipients, &result] {
+    const bool alive = runOnWorker(session, [session, from, recipients, copyFile] {
         CURL* curl = session->curl;
         Session* s = session.get();
         curl_slist* rcpt = nullptr;
@@ -705,32 +845,35 @@ int SmtpControl::Send()
         for (int attempt = 0; attempt < 2; ++attempt) {
             s->resetTransfer();
             s->uploading = true;
-            result = perform(s);
+            s->result = perform(s);
             // A connection that died while it waited is only noticed now; one fresh try.
-            const bool stale = (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR) && !s->mailFromSent;
-            if (!stale || s->abort)
+            const bool stale =
+                (s->result == CURLE_RECV_ERROR || s->result == CURLE_SEND_ERROR) && !s->mailFromSent;
+            if (!stale || s->stopped())
                 break;
         }
         s->uploading = false;
-        if (result == CURLE_OK)
+        s->copyFailed = false;
+        if (s->result == CURLE_OK) {
             s->progress(100);
+            // Here rather than in Send: the control may be gone by now.
+            if (!copyFile.isEmpty())
+                s->copyFailed = !WriteFileAtomic(copyFile, s->upload, &s->copyError);
+        }
         curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
         curl_slist_free_all(rcpt);
     });
     if (!alive)
         return 0;
 
-    if (result != CURLE_OK) {
-        lastError_ = describeFailure(result, session->significantReply(), true);
+    if (session->result != CURLE_OK) {
+        lastError_ = describeFailure(session->result, session->significantReply(), true);
         return 0;
     }
-    if (keepCopy) {
-        QString error;
-        if (!WriteFileAtomic(copyFile_, message, &error))
-            lastError_ = QStringLiteral("Die Nachricht wurde gesendet, aber ihre Kopie \"%1\" konnte nicht "
-                                        "gespeichert werden: %2")
-                             .arg(QDir::toNativeSeparators(copyFile_), error);
-    }
+    if (session->copyFailed)
+        lastError_ = QStringLiteral("Die Nachricht wurde gesendet, aber ihre Kopie \"%1\" konnte nicht "
+                                    "gespeichert werden: %2")
+                         .arg(QDir::toNativeSeparators(copyFile), session->copyError);
     return 1;
 }
 

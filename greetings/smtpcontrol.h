@@ -23,6 +23,12 @@ class QEventLoop;
 //
 // The copy file receives exactly the bytes that were sent, and only after the server accepted
 // the message; its folder and the temporary folder are created when they are missing.
+//
+// Deleting the control (its window closes) or the program's end stops a transfer while it
+// connects, authenticates or names sender and recipients. Once the message data has started
+// going to the server, nothing stops it: the transaction completes within its bounded waits,
+// also without the control, and the copy is written if the server accepts. So a message that
+// may have been delivered always leaves its copy, and a greeting never goes out twice.
 class SmtpControl : public QObject
 {
     Q_OBJECT
@@ -32,7 +38,7 @@ public:
 
     void SetHost(const QString& host) { host_ = host; }
     QString Host() const { return host_; }
-    // 0 leaves the default (25, or 465 for implicit TLS "smtps://" hosts).
+    // 0 leaves the default, 25. On 465 the connection is TLS from the start (implicit TLS).
     void SetPort(qint32 port) { port_ = port; }
     qint32 Port() const { return port_; }
     void SetMailerText(const QString& text) { mailerText_ = text; }
@@ -97,8 +103,14 @@ public:
     QByteArray BuildMessage();
 
     // Tests add their own certificate authority (PEM) to the system's store, reach their
-    // server on a port of their choice whatever Port says (0 ends that), and may shorten the
-    // bound on every wait. They hold for every control until they are reset.
+    // server on a port of their choice whatever Port says (0 ends that; Port 465 still means
+    // implicit TLS), and may shorten the bound on every wait. They hold for every control until
+    // they are reset.
+    // Waits until the transfers that went on without their control have ended, at most the
+    // given seconds. True when none is left. The program's end calls it.
+    static bool FinishPendingTransfers(int seconds);
+    static constexpr int PendingTransferLimitSeconds = 60;
+
     static void SetExtraCaCertificatesForTests(const QByteArray& pem);
     static void SetPortOverrideForTests(qint32 port);
     static void SetWaitLimitForTests(int seconds);
@@ -116,6 +128,7 @@ private:
     // every event it raised has been delivered. False when the control was deleted meanwhile;
     // the caller must then touch nothing of it.
     bool runOnWorker(const std::shared_ptr<Session>& session, std::function<void()> job);
+    void runFinished(quint64 run);
     QString serverText() const;
     QString describeFailure(int code, const QString& lastReply, bool sending) const;
 

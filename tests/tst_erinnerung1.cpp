@@ -1,4 +1,5 @@
 #include "app/forms.h"
+#include "app/messageloop.h"
 #include "greetings/erinnerung1.h"
 #include "greetings/smtpcontrol.h"
 #include "platform/office.h"
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -45,6 +47,8 @@ private slots:
     void greetingFromTheDropDown_data();
     void greetingFromTheDropDown();
     void failedConnectionGivesTheWindowBack();
+    void closingWhileTheServerAnswersKeepsTheGreeting();
+    void programEndWaitsForTheGreeting();
     void birthdayCheckOpensTheWindow();
     void emptyTextDocumentIsOpenDocument();
 
@@ -52,6 +56,8 @@ private:
     erinnerung1& open();
     void setPerson(const QString& first, const QString& last, const QString& born, const QString& email = {});
     QAction* menuItem(erinnerung1& window, const QString& key);
+    void setAccount();
+    QString copyFile() const { return fixture_->folder->data("emails/2026_anna@example.org_Anna.eml"); }
     std::unique_ptr<FormFixture> fixture_;
     FakeOffice office_;
 };
@@ -104,6 +110,17 @@ QAction* Erinnerung1Test::menuItem(erinnerung1& window, const QString& key)
         if (item->objectName() == key)
             return item;
     return nullptr;
+}
+
+void Erinnerung1Test::setAccount()
+{
+    const ProgramFolderFixture& folder = *fixture_->folder;
+    folder.setSetting(Settings::SmtpFromName, "Absender");
+    folder.setSetting(Settings::SmtpFromAddress, "absender@example.org");
+    folder.setSetting(Settings::SmtpServer, "127.0.0.1");
+    folder.setSetting(Settings::SmtpAuthRequired, " 0 ");
+    folder.setSetting(Settings::GreetingSubject, "Herzlichen Glückwunsch");
+    folder.setSetting(Settings::ReadReceiptRequested, " 0 ");
 }
 
 void Erinnerung1Test::loadPlaysTheSoundAndShowsTheFirstTab()
@@ -274,12 +291,7 @@ void Erinnerung1Test::greetingFromTheDropDown()
     QVERIFY(server.startMailbox());
     SmtpControl::SetPortOverrideForTests(server.port());
     const ProgramFolderFixture& folder = *fixture_->folder;
-    folder.setSetting(Settings::SmtpFromName, "Absender");
-    folder.setSetting(Settings::SmtpFromAddress, "absender@example.org");
-    folder.setSetting(Settings::SmtpServer, "127.0.0.1");
-    folder.setSetting(Settings::SmtpAuthRequired, " 0 ");
-    folder.setSetting(Settings::GreetingSubject, "Herzlichen Glückwunsch");
-    folder.setSetting(Settings::ReadReceiptRequested, " 0 ");
+    setAccount();
     erinnerung1& window = open();
     menuItem(window, key)->trigger();
     QCoreApplication::processEvents(); // the entries run queued
@@ -322,6 +334,75 @@ void Erinnerung1Test::failedConnectionGivesTheWindowBack()
     QVERIFY(window.Command1->isEnabled());
     QVERIFY(!window.ProgressBar1->isVisible());
     QVERIFY(!QFile::exists(fixture_->folder->data("emails/2026_anna@example.org_Anna.eml")));
+}
+
+// The server has kept the greeting and answers the end of its data late; the window closes
+// meanwhile. The greeting still gets its copy, so picking it again sends nothing.
+void Erinnerung1Test::closingWhileTheServerAnswersKeepsTheGreeting()
+{
+    SmtpServer server;
+    SmtpServer::Options options;
+    options.replyDelay = 3;
+    QVERIFY(server.start(options));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    setAccount();
+    erinnerung1& window = open();
+    QPointer<erinnerung1> closed(&window);
+    connect(window.sevSMTP1, &SmtpControl::Progress, this, [&](int percent) {
+        if (percent == 100 && closed)
+            closed->Command3->click();
+    });
+    menuItem(window, "standardtext")->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
+    FlushDeletedWindows();
+    QVERIFY(!closed);
+    QVERIFY(!Forms::Loaded<erinnerung1>());
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copyFile()), 20000);
+    QCOMPARE(server.messages().size(), 1);
+    QCOMPARE(fixture_->folder->readBytes(copyFile()), server.messages().first());
+    QVERIFY(SmtpControl::FinishPendingTransfers(20));
+
+    erinnerung1& again = open();
+    menuItem(again, "standardtext")->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
+    QCOMPARE(fixture_->seams->prompt.messages.first().title, QStringLiteral("eMail bereits gesendet"));
+    QCOMPARE(server.messages().size(), 1);
+}
+
+// The program ends while the server answers the end of the greeting's data: the end waits for
+// the answer, and the copy is there when the program has ended.
+void Erinnerung1Test::programEndWaitsForTheGreeting()
+{
+    SmtpServer server;
+    SmtpServer::Options options;
+    options.replyDelay = 3;
+    QVERIFY(server.start(options));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    setAccount();
+    int ends = 0;
+    FormRegistry::setProgramEndHandler([&ends] {
+        ++ends;
+        QCoreApplication::quit();
+    });
+    QTimer::singleShot(0, this, [&] {
+        erinnerung1& window = open();
+        connect(window.sevSMTP1, &SmtpControl::Progress, this, [&](int percent) {
+            if (percent == 100 && ends == 0)
+                UnloadAllForms();
+        });
+        menuItem(window, "standardtext")->trigger();
+    });
+    // Should the end never come, the test fails below instead of hanging.
+    QTimer::singleShot(60000, qApp, [] { QCoreApplication::quit(); });
+
+    RunMessageLoop();
+
+    QCOMPARE(ends, 1);
+    QCOMPARE(server.messages().size(), 1);
+    QVERIFY(QFile::exists(copyFile()));
+    QCOMPARE(fixture_->folder->readBytes(copyFile()), server.messages().first());
 }
 
 void Erinnerung1Test::birthdayCheckOpensTheWindow()

@@ -1,9 +1,11 @@
 #include "app/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
+#include "common/textfile.h"
 #include "greetings/frmlog.h"
 #include "greetings/greetingsender.h"
 #include "greetings/smtpcontrol.h"
+#include "greetings/smtpserveraddress.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
 #include "support/programfolderfixture.h"
@@ -11,6 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,6 +79,13 @@ void setPerson(const QString& firstName = QStringLiteral("Anna"),
         QStringLiteral("<p>Liebe &lt;VORNAME&gt;, &lt;Vorname&gt; <VORNAME> &lt;ABSENDERNAME&gt;</p>");
     PersonUseStandardText = 1;
     SenderName = QStringLiteral("Jürgen");
+}
+
+// 64 + 1 + 189 = 254 characters, the most an address may have.
+QString longestAddress()
+{
+    return QString(64, QLatin1Char('a')) + "@" + QString(63, QLatin1Char('b')) + "." +
+           QString(63, QLatin1Char('c')) + "." + QString(58, QLatin1Char('d')) + ".de";
 }
 
 void setAccount(const ProgramFolderFixture& folder)
@@ -399,6 +410,201 @@ private slots:
         QVERIFY(!Forms::Loaded<frmlog>());
         GreetingSender::HandleLog("D\r\n");
         QCOMPARE(Forms::Get<frmlog>().Text(), QStringLiteral("D\r\n"));
+    }
+
+    // A name that fits and holds no refused character stays as it always was; any other is made
+    // to fit 255 bytes of UTF-8, without a refused character, and keeps persons apart.
+    void copyFileName_data()
+    {
+        const QString longest = longestAddress();
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("firstName");
+        QTest::addColumn<QString>("name");         // empty: shortened or changed, checked by its properties
+        QTest::addColumn<QString>("otherAddress"); // must give another name
+        QTest::addColumn<QString>("kept");         // must appear in the name
+        QTest::addRow("short name unchanged") << "anna@example.org"
+                                              << "Anna"
+                                              << "2026_anna@example.org_Anna.eml" << QString() << QString();
+        QTest::addRow("just fits unchanged")
+            << QString(235, QLatin1Char('x')) + "@x.de"
+            << "Anna"
+            << "2026_" + QString(235, QLatin1Char('x')) + "@x.de_Anna.eml" << QString() << QString();
+        QTest::addRow("longest address shortened") << longest << "Anna" << QString() << QString() << "_Anna~";
+        QTest::addRow("long addresses differing at the end")
+            << longest << "Anna" << QString() << QString(longest).replace(253, 1, "x") << "2026_aaaa";
+        QTest::addRow("long first name shortened too")
+            << longest << QString(300, QLatin1Char('c')) << QString() << QString() << "_cccc";
+        QTest::addRow("refused characters replaced")
+            << "a:b*c?d|e@example.org"
+            << "An\"na<\\/>\t" << QString() << "a*b:c?d|e@example.org"
+            << "2026_a_b_c_d_e@example.org_An_na_____~";
+        QTest::addRow("non-ASCII first name counted in bytes")
+            << QString(200, QLatin1Char('x')) + "@x.de" << QString(30, QChar(0x00FC)) << QString()
+            << QString() << QString(10, QChar(0x00FC));
+        QTest::addRow("characters beyond the basic plane kept whole")
+            << QString(230, QLatin1Char('x')) + "@x.de"
+            << QString::fromUtf8("\xF0\x9F\x8E\x82\xF0\x9F\x8E\x82") << QString() << QString() << QString();
+    }
+
+    void copyFileName()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, firstName);
+        QFETCH(QString, name);
+        QFETCH(QString, otherAddress);
+        QFETCH(QString, kept);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        const QString made = GreetingSender::CopyFileName("2026", address, firstName);
+        if (!name.isEmpty())
+            QCOMPARE(made, name);
+        QVERIFY2(made.toUtf8().size() <= 255, qPrintable(QString::number(made.toUtf8().size())));
+        QCOMPARE(QString::fromUtf8(made.toUtf8()), made); // no character cut in two
+        QVERIFY(made.startsWith("2026_") && made.endsWith(".eml"));
+        for (QChar c : made)
+            QVERIFY2(c.unicode() >= 0x20 && !QStringLiteral("/\\:*?\"<>|").contains(c), qPrintable(made));
+        if (!kept.isEmpty())
+            QVERIFY2(made.contains(kept), qPrintable(made));
+        if (!otherAddress.isEmpty())
+            QVERIFY(GreetingSender::CopyFileName("2026", otherAddress, firstName) != made);
+        // The file system takes it.
+        const QString path = GreetingSender::CopyFilePath(address, firstName);
+        QCOMPARE(QFileInfo(path).fileName(), made);
+        folder.writeBytes(path, "copy");
+        QVERIFY(QFile::exists(path));
+    }
+
+    // With the longest address the copy is written, so three checks send one greeting.
+    void longestAddressGreetedOnce()
+    {
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        const QString address = longestAddress();
+        QCOMPARE(address.size(), 254);
+        setPerson(QStringLiteral("Anna"), address);
+        HostWindow host;
+
+        for (int check = 0; check < 3; ++check)
+            host.send(GreetingSender::Body::Standard);
+
+        QVERIFY2(seams.prompt.messages.isEmpty(), qPrintable(seams.prompt.texts().join('|')));
+        QCOMPARE(server.messages().size(), 1);
+        QCOMPARE(server.envelopes().first().value("rcpt_tos").toArray().first().toString(), address);
+        QCOMPARE(host.alreadySentNotices, 2);
+        QCOMPARE(folder.readBytes(GreetingSender::CopyFilePath(address, "Anna")), server.messages().first());
+    }
+
+    // The server line may name a port, which then takes the place of 25.
+    void serverLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("delivered");
+        QTest::addColumn<QString>("error");
+        QTest::addRow("host and port") << "127.0.0.1:%1" << true << QString();
+        QTest::addRow("port not a number")
+            << "127.0.0.1:abc" << false << "Der Name des Mailservers \"127.0.0.1:abc\" ist ungültig.";
+        QTest::addRow("port out of range")
+            << "127.0.0.1:70000" << false << "Der Name des Mailservers \"127.0.0.1:70000\" ist ungültig.";
+    }
+
+    void serverLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, delivered);
+        QFETCH(QString, error);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        folder.setSetting(Settings::SmtpServer, line.contains("%1") ? line.arg(server.port()) : line);
+        setPerson();
+        HostWindow host;
+
+        host.send(GreetingSender::Body::Standard);
+
+        QCOMPARE(server.messages().size(), delivered ? 1 : 0);
+        if (delivered) {
+            QCOMPARE(host.smtp->Host(), QStringLiteral("127.0.0.1"));
+            QCOMPARE(host.smtp->Port(), qint32(server.port()));
+            QVERIFY(seams.prompt.messages.isEmpty());
+        } else {
+            QCOMPARE(seams.prompt.texts(),
+                     QStringList{QStringLiteral("Fehler beim Verbinden mit dem Mailserver\r\n") + error});
+        }
+    }
+
+    void serverAddress_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("implicitTls");
+        QTest::addRow("host") << "smtp.example.org"
+                              << "smtp.example.org" << 25 << false;
+        QTest::addRow("submission port") << "smtp.example.org:587"
+                                         << "smtp.example.org" << 587 << false;
+        QTest::addRow("implicit TLS port") << "smtp.example.org:465"
+                                           << "smtp.example.org" << 465 << true;
+        QTest::addRow("colon without port") << "smtp.example.org:"
+                                            << "smtp.example.org" << 25 << false;
+        QTest::addRow("port not a number") << "smtp.example.org:abc"
+                                           << "smtp.example.org:abc" << 25 << false;
+        QTest::addRow("port with a sign") << "smtp.example.org:+25"
+                                          << "smtp.example.org:+25" << 25 << false;
+        QTest::addRow("port 0") << "smtp.example.org:0"
+                                << "smtp.example.org:0" << 25 << false;
+        QTest::addRow("port too large") << "smtp.example.org:70000"
+                                        << "smtp.example.org:70000" << 25 << false;
+        QTest::addRow("IPv6 with port") << "[::1]:587"
+                                        << "::1" << 587 << false;
+        QTest::addRow("IPv6 in brackets") << "[::1]"
+                                          << "::1" << 25 << false;
+        QTest::addRow("bare IPv6") << "2001:db8::25"
+                                   << "2001:db8::25" << 25 << false;
+        QTest::addRow("empty") << ""
+                               << "" << 25 << false;
+    }
+
+    void serverAddress()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(bool, implicitTls);
+        const SmtpServerAddress address = ParseSmtpServer(text);
+        QCOMPARE(address.host, host);
+        QCOMPARE(address.port, port);
+        QCOMPARE(address.implicitTls, implicitTls);
+    }
+
+    // A template that names another charset goes out declaring UTF-8, its umlauts intact.
+    void templateCharset()
+    {
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        folder.writeBytes(folder.data("standard.html"),
+                          EncodeCp1252("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                       "charset=windows-1252\"></head>\r\n<body><p>Liebe &lt;VORNAME&gt;, "
+                                       "herzliche Grüße!</p></body></html>\r\n"));
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        setPerson(QStringLiteral("Jürgen"));
+        HostWindow host;
+
+        host.send(GreetingSender::Body::Standard);
+
+        QCOMPARE(server.messages().size(), 1);
+        const QString html = SmtpServer::HtmlPart(server.messages().first());
+        QVERIFY2(html.contains("charset=utf-8\">"), qPrintable(html));
+        QVERIFY(!html.contains("1252"));
+        QVERIFY2(html.contains("Liebe Jürgen, herzliche Grüße!"), qPrintable(html));
     }
 
     // A list entry cannot make the copy land outside the copy folder.

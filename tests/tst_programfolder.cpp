@@ -14,6 +14,7 @@ private slots:
     void commentBoxIsSeventyThreeWide();
     void folderHasEverythingTheProgramNeeds();
     void standardGreetingUsesEveryPlaceholder();
+    void standardGreetingNamesNoCharset();
     void buildLaidOutTheFolderBesideTheProgram();
 };
 
@@ -76,6 +77,15 @@ void ProgramFolderTest::standardGreetingUsesEveryPlaceholder()
          {"VORNAME", "NACHNAME", "TOVALINERO", "EMAIL", "STRASSE", "PLZ", "WOHNORT", "ABSENDERNAME"})
         QVERIFY2(html.contains(QStringLiteral("&lt;%1&gt;").arg(name)), name);
     QVERIFY(html.contains(QStringLiteral("Glückwunsch")));
+}
+
+// The template is stored in Windows-1252 and sent in UTF-8: a charset it named would be wrong
+// for one of the two.
+void ProgramFolderTest::standardGreetingNamesNoCharset()
+{
+    ProgramFolderFixture folder;
+    const QString html = DecodeCp1252(folder.readBytes(folder.data("standard.html")));
+    QVERIFY2(!html.contains(QStringLiteral("charset"), Qt::CaseInsensitive), qPrintable(html));
 }
 
 void ProgramFolderTest::buildLaidOutTheFolderBesideTheProgram()

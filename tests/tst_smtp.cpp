@@ -329,6 +329,124 @@ private slots:
         }
     }
 
+    // The HTML part goes out as UTF-8 and says so; a charset named in its meta tags becomes utf-8,
+    // the rest of the text stays as it was.
+    void htmlDeclaresUtf8_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("sent");
+        QTest::addRow("content type of an older template")
+            << "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+               "</head><body><p>Grüße</p></body></html>"
+            << "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+               "</head><body><p>Grüße</p></body></html>";
+        QTest::addRow("charset attribute") << "<meta charset=\"windows-1252\"><p>Glückwunsch</p>"
+                                           << "<meta charset=\"utf-8\"><p>Glückwunsch</p>";
+        QTest::addRow("capitals, single quotes, no blank")
+            << "<META HTTP-EQUIV='Content-Type' CONTENT='text/html;charset=ISO-8859-1'>Öl"
+            << "<META HTTP-EQUIV='Content-Type' CONTENT='text/html;charset=utf-8'>Öl";
+        QTest::addRow("no declaration") << "<p>Schöne Grüße</p>"
+                                        << "<p>Schöne Grüße</p>";
+        QTest::addRow("the word outside a meta tag stays") << "<p>charset=windows-1252 ist veraltet</p>"
+                                                           << "<p>charset=windows-1252 ist veraltet</p>";
+    }
+
+    void htmlDeclaresUtf8()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, sent);
+        FakeSeams seams;
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        SmtpControl smtp;
+        const QString copy = work_.path() + "/daten/emails/copy.eml";
+        fill(smtp, copy);
+        smtp.SetHtmlBody(html);
+        QVERIFY2(smtp.Connect(), qPrintable(smtp.LastError()));
+        QCOMPARE(smtp.Send(), 1);
+        smtp.Disconnect();
+        QCOMPARE(server.messages().size(), 1);
+        const QByteArray received = server.messages().first();
+        QVERIFY(received.contains("Content-Type: text/html; charset=utf-8"));
+        QCOMPARE(SmtpServer::HtmlPart(received), sent);
+    }
+
+    // Port 465 speaks TLS from the first byte.
+    void implicitTlsOnPort465()
+    {
+        if (!haveCertificates_)
+            QSKIP("openssl could not make test certificates");
+        FakeSeams seams;
+        SmtpServer server;
+        SmtpServer::Options options;
+        options.certificate = certificate_;
+        options.key = key_;
+        options.implicitTls = true;
+        QVERIFY(server.start(options));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        SmtpControl::SetExtraCaCertificatesForTests(caPem_);
+        SmtpControl smtp;
+        QStringList log;
+        connect(&smtp, &SmtpControl::Log, this, [&](const QString& line) { log << line.trimmed(); });
+        fill(smtp, work_.path() + "/daten/emails/copy.eml");
+        smtp.SetPort(465);
+        QVERIFY2(smtp.Connect(), qPrintable(smtp.LastError()));
+        QCOMPARE(smtp.Send(), 1);
+        smtp.Disconnect();
+        QCOMPARE(server.messages().size(), 1);
+        QCOMPARE(server.envelopes().first().value("tls").toBool(), true);
+        QVERIFY(!log.contains("C: STARTTLS"));
+    }
+
+    // The control goes while the server answers the end of the message data. The transaction
+    // completes without it: the copy is written once the server accepts, and the program's end
+    // can wait for that within a bound. A server that answers too late leaves no copy, and the
+    // wait still ends.
+    void deletedWhileServerAnswersEndOfData_data()
+    {
+        QTest::addColumn<double>("replyDelay");
+        QTest::addColumn<int>("waitLimit");
+        QTest::addColumn<bool>("copied");
+        QTest::addRow("answer within the wait") << 3.0 << 0 << true;
+        QTest::addRow("answer after the wait") << 20.0 << 2 << false;
+    }
+
+    void deletedWhileServerAnswersEndOfData()
+    {
+        QFETCH(double, replyDelay);
+        QFETCH(int, waitLimit);
+        QFETCH(bool, copied);
+        FakeSeams seams;
+        SmtpServer server;
+        SmtpServer::Options options;
+        options.replyDelay = replyDelay;
+        QVERIFY(server.start(options));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        SmtpControl::SetWaitLimitForTests(waitLimit);
+        QPointer<SmtpControl> smtp = new SmtpControl;
+        const QString copy = work_.path() + "/daten/emails/handed-over.eml";
+        fill(*smtp, copy);
+        QVERIFY2(smtp->Connect(), qPrintable(smtp->LastError()));
+        connect(smtp, &SmtpControl::Progress, this, [&](int percent) {
+            if (percent == 100)
+                smtp->deleteLater();
+        });
+
+        QCOMPARE(smtp->Send(), 0);
+
+        QVERIFY(smtp.isNull());
+        QVERIFY(!SmtpControl::FinishPendingTransfers(0)); // the server has not answered yet
+        QVERIFY(SmtpControl::FinishPendingTransfers(60));
+        QCOMPARE(server.messages().size(), 1);
+        QCOMPARE(QFile::exists(copy), copied);
+        if (copied) {
+            QFile file(copy);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), server.messages().first());
+        }
+    }
+
     // A window closed while the control waits: the control goes without a crash or a hang.
     void deletedWhileWaiting()
     {

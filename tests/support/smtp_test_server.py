@@ -17,10 +17,11 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, folder, reject_rcpt, delay):
+    def __init__(self, folder, reject_rcpt, delay, reply_delay):
         self.folder = folder
         self.reject_rcpt = reject_rcpt
         self.delay = delay
+        self.reply_delay = reply_delay
         self.count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -40,7 +41,11 @@ class Handler:
             json.dump({"mail_from": envelope.mail_from,
                        "rcpt_tos": envelope.rcpt_tos,
                        "authenticated": bool(session.authenticated),
-                       "tls": session.ssl is not None}, f)
+                       "tls": (session.ssl is not None
+                               or server.transport.get_extra_info("ssl_object") is not None)}, f)
+        # Kept first, answered late: a client that gives up now leaves a delivered message.
+        if self.reply_delay:
+            await asyncio.sleep(self.reply_delay)
         return "250 2.0.0 Message accepted for delivery"
 
 
@@ -54,6 +59,9 @@ def main():
     parser.add_argument("--password")
     parser.add_argument("--reject-rcpt", action="store_true")
     parser.add_argument("--delay", type=float, default=0, help="seconds before a message is accepted")
+    parser.add_argument("--reply-delay", type=float, default=0,
+                        help="seconds between keeping a message and answering the end of its data")
+    parser.add_argument("--implicit-tls", action="store_true", help="TLS from the first byte (SMTPS)")
     args = parser.parse_args()
 
     def authenticator(server, session, envelope, mechanism, auth_data):
@@ -68,15 +76,15 @@ def main():
     if args.cert:
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(args.cert, args.key)
-        params["tls_context"] = context
+        params["ssl_context" if args.implicit_tls else "tls_context"] = context
     if args.user is not None:
         params["authenticator"] = authenticator
         params["auth_required"] = True
         # Without TLS the server still offers AUTH in clear, so the client's refusal is tested.
         params["auth_require_tls"] = bool(args.cert)
 
-    controller = Controller(Handler(args.folder, args.reject_rcpt, args.delay), hostname="127.0.0.1",
-                            port=args.port, **params)
+    handler = Handler(args.folder, args.reject_rcpt, args.delay, args.reply_delay)
+    controller = Controller(handler, hostname="127.0.0.1", port=args.port, **params)
     controller.start()
     print("READY", flush=True)
     sys.stdin.read()

@@ -89,6 +89,10 @@ bool SmtpServer::start(const Options& options)
         arguments << QStringLiteral("--reject-rcpt");
     if (options.acceptDelay > 0)
         arguments << QStringLiteral("--delay") << QString::number(options.acceptDelay);
+    if (options.replyDelay > 0)
+        arguments << QStringLiteral("--reply-delay") << QString::number(options.replyDelay);
+    if (options.implicitTls)
+        arguments << QStringLiteral("--implicit-tls");
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.setReadChannel(QProcess::StandardOutput);
     process_.start(Python, arguments);

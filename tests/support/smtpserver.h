@@ -21,6 +21,11 @@ public:
         bool rejectRecipients = false;
         // Seconds the server takes before it accepts a message.
         double acceptDelay = 0;
+        // Seconds between keeping a message and answering the end of its data: a client that
+        // gives up meanwhile leaves a message that was delivered.
+        double replyDelay = 0;
+        // With a certificate: TLS from the first byte (SMTPS) instead of STARTTLS.
+        bool implicitTls = false;
     };
 
     SmtpServer() = default;

@@ -1,0 +1,6 @@
+#pragma once
+
+// Runs the program's message loop until the program ends. Mail transfers that went on without
+// their window are then waited for, within a bound, so that every message a server may have
+// delivered leaves its copy.
+int RunMessageLoop();
