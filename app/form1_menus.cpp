@@ -9,6 +9,9 @@
 #include "common/webaddresses.h"
 #include "greetings/frmlog.h"
 #include "greetings/html_editor.h"
+#include "maintenance/datensicherung1.h"
+#include "maintenance/export_excel.h"
+#include "maintenance/import1.h"
 #include "platform/programfolder.h"
 #include "platform/prompt.h"
 #include "settings/optionen1.h"
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -139,18 +143,21 @@ void Form1::spunter_Click()
 
 void Form1::import_free_Click()
 {
-    ShowNotAvailable();
-    UpdateCountLabels();
+    // Answering Yes after the import ends the program, this window included.
+    QPointer<Form1> self(this);
+    Forms::ShowModal<import1>();
+    if (self && Forms::Loaded<Form1>() == self.data())
+        UpdateCountLabels();
 }
 
 void Form1::expoexcel_Click()
 {
-    ShowNotAvailable();
+    Forms::ShowModal<export_excel>();
 }
 
 void Form1::datensich_Click()
 {
-    ShowNotAvailable();
+    Forms::ShowModal<datensicherung1>();
 }
 
 void Form1::onlup_Click()

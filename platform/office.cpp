@@ -13,18 +13,18 @@ namespace
 {
 
 constexpr auto OpenDocumentTextType = "application/vnd.oasis.opendocument.text";
+constexpr auto SpreadsheetType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
 // On a freedesktop system the desktop's choice for the type can be asked; an empty answer means
 // that no program opens it. Where the question cannot be asked, the opener decides.
-bool desktopHasNoWordProcessor()
+bool desktopHasNoProgramFor(const char* mimeType)
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (query.isEmpty())
         return false;
     QProcess process;
-    process.start(query, {QStringLiteral("query"), QStringLiteral("default"),
-                          QString::fromLatin1(OpenDocumentTextType)});
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(mimeType)});
     if (!process.waitForFinished(5000)) {
         process.kill();
         process.waitForFinished(1000);
@@ -33,6 +33,7 @@ bool desktopHasNoWordProcessor()
     return process.exitStatus() == QProcess::NormalExit &&
            process.readAllStandardOutput().trimmed().isEmpty();
 #else
+    Q_UNUSED(mimeType);
     return false;
 #endif
 }
@@ -52,7 +53,7 @@ bool WriteEmptyTextDocument(const QString& path, QString* error)
 
 bool DesktopOffice::openNewTextDocument(QString* error)
 {
-    if (desktopHasNoWordProcessor()) {
+    if (desktopHasNoProgramFor(OpenDocumentTextType)) {
         if (error)
             *error = QStringLiteral("Auf diesem Rechner ist kein Programm für Textdokumente eingerichtet.");
         return false;
@@ -76,6 +77,23 @@ bool DesktopOffice::openNewTextDocument(QString* error)
         QFile::remove(path);
         if (error)
             *error = QStringLiteral("Das Textdokument konnte nicht geöffnet werden.");
+        return false;
+    }
+    return true;
+}
+
+bool DesktopOffice::openSpreadsheet(const QString& path, QString* error)
+{
+    if (desktopHasNoProgramFor(SpreadsheetType)) {
+        if (error)
+            *error =
+                QStringLiteral("Auf diesem Rechner ist kein Tabellenkalkulationsprogramm für Excel-Dateien "
+                               "eingerichtet.");
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        if (error)
+            *error = QStringLiteral("Die Tabelle konnte nicht geöffnet werden.");
         return false;
     }
     return true;

@@ -2,7 +2,10 @@
 
 #include "platform/office.h"
 
-// Counts the documents asked for; without a word processor it refuses as the desktop would.
+#include <QStringList>
+
+// Counts the documents asked for and records the workbooks handed over; without the program
+// it refuses as the desktop would.
 class FakeOffice : public Office
 {
 public:
@@ -13,7 +16,18 @@ public:
             *error = refusal;
         return wordProcessorInstalled;
     }
+    bool openSpreadsheet(const QString& path, QString* error) override
+    {
+        spreadsheetsOpened << path;
+        if (!spreadsheetInstalled && error)
+            *error = spreadsheetRefusal;
+        return spreadsheetInstalled;
+    }
     bool wordProcessorInstalled = true;
     QString refusal = QStringLiteral("Auf diesem Rechner ist kein Programm für Textdokumente eingerichtet.");
     int documentsRequested = 0;
+    bool spreadsheetInstalled = true;
+    QString spreadsheetRefusal = QStringLiteral(
+        "Auf diesem Rechner ist kein Tabellenkalkulationsprogramm für Excel-Dateien eingerichtet.");
+    QStringList spreadsheetsOpened;
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The backup file (.dsi): one entry per data file, each the path the file had when the backup
+// was made and its bytes, then the index of the last entry in the last four bytes.
+//
+// Plain layout, while every length fits 16 bits: per entry a 16-bit path length, the path
+// (Windows-1252), a 16-bit content length and the content; the last four bytes hold the index
+// of the last entry (3 for four files). Extended layout, otherwise: the same with 32-bit
+// lengths, and the last four bytes hold minus the number of entries (-4), so that a reader of
+// the plain layout refuses the file before it writes anything. All numbers little-endian.
+
+struct BackupEntry {
+    QString FilePath;
+    QByteArray Content;
+};
+
+// The data files a backup holds, in entry order.
+QStringList BackupDataFileNames();
+
+// The date part of a dated backup's name: "09_12_2026".
+QString BackupDateSuffix(const QDate& day);
+// "TovPro_Datensicherung.dsi", or with the date "TovPro_09_12_2026_Sicherung.dsi".
+QString BackupFileName(bool dated, const QString& dateSuffix);
+
+// A path as a backup stores it: with backslashes, as on the system the format comes from.
+QString StoredBackupPath(const QString& path);
+
+// The part of a path after its last backslash or slash; the whole path when it holds neither.
+QString GetFileName(const QString& path);
+
+// The data file an entry restores: its stored name matched to one of BackupDataFileNames
+// regardless of case; empty when it names none of them.
+QString DataFileNameOf(const BackupEntry& entry);
+
+// The bytes of a backup of these entries; nothing, with the reason in error, when an entry is
+// too large even for the extended layout.
+std::optional<QByteArray> BackupFileBytes(const QList<BackupEntry>& entries, QString* error = nullptr);
+
+// The entries of a backup file in either layout, checked whole before anything is used: one to
+// four entries, every length inside the file, the last entry ending exactly where the index
+// starts, and every entry naming a different one of the data files. Otherwise nothing, with
+// the reason in error.
+std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QString* error = nullptr);
