@@ -53,7 +53,14 @@ QList<QStringList> peopleOf(Grid* list)
 
 QString NewExportWorkbookPath(QString* error)
 {
-    const QDir folder(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    // An empty location (a temporary folder that does not exist) would mean the current folder.
+    if (location.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Der Ordner für temporäre Dateien ist nicht vorhanden.");
+        return QString();
+    }
+    const QDir folder(location);
     const QDateTime now = Now();
     const QString stem = "Tovalinerosliste-" + now.toString("yyyy-MM-dd") + "-" + now.toString("HHmmss");
     QString reason;

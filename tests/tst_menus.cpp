@@ -7,6 +7,9 @@
 #include "common/webaddresses.h"
 #include "greetings/frmlog.h"
 #include "greetings/html_editor.h"
+#include "maintenance/datensicherung1.h"
+#include "maintenance/export_excel.h"
+#include "maintenance/import1.h"
 #include "settings/optionen1.h"
 
 #include <QAction>
@@ -49,6 +52,8 @@ private slots:
     void menuItem();
     void windowsNotBuiltYetSaySo_data();
     void windowsNotBuiltYetSaySo();
+    void dataWindowsOpenModally_data();
+    void dataWindowsOpenModally();
     void exitQuestion_data();
     void exitQuestion();
     void helpAndSupport_data();
@@ -158,7 +163,7 @@ void MenusTest::menuItem()
 void MenusTest::windowsNotBuiltYetSaySo_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name : {"offen1", "spunter", "import_free", "expoexcel", "datensich", "onlup", "cop"})
+    for (const char* name : {"offen1", "spunter", "onlup", "cop"})
         QTest::addRow("%s", name) << name;
 }
 
@@ -173,6 +178,50 @@ void MenusTest::windowsNotBuiltYetSaySo()
     QCOMPARE(boxes[0].title, QStringLiteral("Tovalinero"));
     QCOMPARE(boxes[0].icon, MsgIcon::Information);
     QCOMPARE(FormRegistry::loadedCount(), windows);
+}
+
+void MenusTest::dataWindowsOpenModally_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("caption");
+    QTest::addRow("import_free") << "import_free"
+                                 << "import1"
+                                 << "Import der Daten aus der Free-Version von \"Tovalinero\"";
+    QTest::addRow("expoexcel") << "expoexcel"
+                               << "export_excel"
+                               << "Export der Tovalinerosliste zu Ecxel";
+    QTest::addRow("datensich") << "datensich"
+                               << "datensicherung1"
+                               << "Datensicherung";
+}
+
+void MenusTest::dataWindowsOpenModally()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, window);
+    QFETCH(QString, caption);
+    Form1& form = showList();
+    form.Label4[0]->clear();
+    const int windows = FormRegistry::loadedCount();
+    QString shown;
+    bool modal = false;
+    // Only closes the window: the checks come after the menu's call has returned.
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = dialog->objectName() + " " + dialog->windowTitle();
+            modal = dialog->isModal() && dialog->isVisible();
+            dialog->reject();
+        }
+    });
+    action(name)->trigger();
+    QCOMPARE(shown, window + " " + caption);
+    QVERIFY(modal);
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    FlushDeletedWindows();
+    QCOMPARE(FormRegistry::loadedCount(), windows);
+    // After the import the count line is written again.
+    QCOMPARE(form.Label4[0]->text().isEmpty(), name != QLatin1String("import_free"));
 }
 
 void MenusTest::exitQuestion_data()

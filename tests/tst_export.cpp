@@ -1,0 +1,210 @@
+#include "app/forms.h"
+#include "common/mousepointer.h"
+#include "maintenance/export_excel.h"
+#include "platform/office.h"
+#include "support/fake_office.h"
+#include "support/formfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+QString person(const QString& first, const QString& last, const QString& born)
+{
+    return QStringList{first, last, born, "1", "0", "", "Weg 1", "12345", "Ort", "a@example.org"}.join('~');
+}
+
+// Every cell of the first sheet as openpyxl reads it, each with its type: "s" is text.
+QJsonArray workbookCells(const QString& path)
+{
+    const char* script = R"(
+import json, sys, openpyxl
+sheet = openpyxl.load_workbook(sys.argv[1]).active
+print(json.dumps([[[c.value, c.data_type] for c in row] for row in sheet.iter_rows()]))
+)";
+    QProcess process;
+    process.start("/usr/bin/python3", {"-c", script, path});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    return QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+}
+
+QJsonArray textRow(const QStringList& cells)
+{
+    QJsonArray row;
+    for (const QString& cell : cells)
+        row.append(cell.isEmpty() ? QJsonArray{QJsonValue::Null, "n"} : QJsonArray{cell, "s"});
+    return row;
+}
+
+} // namespace
+
+class ExportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void windowAtLoad();
+    void workbookHoldsTheListAsText();
+    void emptyListExportsTheHeader();
+    void noSpreadsheetProgram();
+    void workbookCannotBeWritten();
+    void abbrechenExportsNothing();
+    void desktopWithoutSpreadsheetProgramRefuses();
+
+private:
+    export_excel& open();
+    std::unique_ptr<FormFixture> fixture_;
+    FakeOffice office_;
+    QTemporaryDir temp_;
+};
+
+void ExportTest::initTestCase()
+{
+    FormRegistry::setProgramEndHandler([] {});
+    qputenv("TMPDIR", QFile::encodeName(temp_.path()));
+}
+
+void ExportTest::init()
+{
+    fixture_ = std::make_unique<FormFixture>();
+    office_ = FakeOffice();
+    OfficeSeam::install(&office_);
+}
+
+void ExportTest::cleanup()
+{
+    fixture_.reset();
+    OfficeSeam::install(nullptr);
+    ShowNormalPointer();
+    for (const QString& name : QDir(temp_.path()).entryList(QDir::Files))
+        QFile::remove(temp_.filePath(name));
+}
+
+export_excel& ExportTest::open()
+{
+    fixture_->form().LoadBirthdayList();
+    export_excel& window = Forms::Get<export_excel>();
+    window.show();
+    return window;
+}
+
+void ExportTest::windowAtLoad()
+{
+    export_excel& window = open();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Export der Tovalinerosliste zu Ecxel"));
+    QCOMPARE(window.Command1->text(), QStringLiteral("Daten -> &Excel"));
+    QCOMPARE(window.Command2->text(), QStringLiteral("&Abbrechen"));
+    QVERIFY(window.xpProgress1->isVisible());
+    QCOMPARE(window.xpProgress1->value(), 0);
+    QCOMPARE(window.xpProgress1->maximum(), 100);
+}
+
+void ExportTest::workbookHoldsTheListAsText()
+{
+    fixture_->writeList({person("Zoë", "Müller", "01.02.1980"), person("=1+1", "", "03.04.1975"),
+                         person("Anna", "@SUMME(A1)", "1.2.1980")});
+    export_excel& window = open();
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+
+    QCOMPARE(window.xpProgress1->value(), 100);
+    QVERIFY(!Forms::Loaded<export_excel>());
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    QVERIFY(!IsBusyPointerShown());
+    QCOMPARE(office_.spreadsheetsOpened,
+             QStringList{temp_.filePath("Tovalinerosliste-2026-01-30-101530.xlsx")});
+    const QString path = office_.spreadsheetsOpened[0];
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+    QCOMPARE(
+        workbookCells(path),
+        (QJsonArray{textRow({"Vorname", "Nachname", "Tovalinero"}), textRow({"Zoë", "Müller", "01.02.1980"}),
+                    textRow({"=1+1", "", "03.04.1975"}), textRow({"Anna", "@SUMME(A1)", "01.02.1980"})}));
+
+    // A second export in the same second keeps the first workbook.
+    open();
+    QTest::mouseClick(Forms::Loaded<export_excel>()->Command1, Qt::LeftButton);
+    QCOMPARE(office_.spreadsheetsOpened.size(), 2);
+    QCOMPARE(office_.spreadsheetsOpened[1], temp_.filePath("Tovalinerosliste-2026-01-30-101530-2.xlsx"));
+    QVERIFY(QFile::exists(path));
+}
+
+void ExportTest::emptyListExportsTheHeader()
+{
+    export_excel& window = open();
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QCOMPARE(office_.spreadsheetsOpened.size(), 1);
+    QCOMPARE(workbookCells(office_.spreadsheetsOpened[0]),
+             QJsonArray{textRow({"Vorname", "Nachname", "Tovalinero"})});
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void ExportTest::noSpreadsheetProgram()
+{
+    fixture_->writeList({person("Anna", "Meier", "01.02.1980")});
+    office_.spreadsheetInstalled = false;
+    export_excel& window = open();
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    const auto& boxes = fixture_->seams->prompt.messages;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, "tovalinero   429\r\n" + office_.spreadsheetRefusal);
+    QCOMPARE(boxes[0].title, QStringLiteral("Tovalinero"));
+    QCOMPARE(boxes[0].icon, MsgIcon::Critical);
+    QCOMPARE(boxes[0].buttons, MsgButtons::Ok);
+    QVERIFY(!Forms::Loaded<export_excel>());
+    QVERIFY(!IsBusyPointerShown());
+    // Nobody will open it: the names and birth dates do not stay in the temporary folder.
+    QCOMPARE(QDir(temp_.path()).entryList(QDir::Files), QStringList());
+}
+
+void ExportTest::workbookCannotBeWritten()
+{
+    qputenv("TMPDIR", QFile::encodeName(temp_.filePath("fehlt")));
+    export_excel& window = open();
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    qputenv("TMPDIR", QFile::encodeName(temp_.path()));
+    QCOMPARE(office_.spreadsheetsOpened, QStringList());
+    const auto& boxes = fixture_->seams->prompt.messages;
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes[0].text.startsWith("tovalinero   75\r\n"));
+    QVERIFY(!Forms::Loaded<export_excel>());
+}
+
+void ExportTest::abbrechenExportsNothing()
+{
+    fixture_->writeList({person("Anna", "Meier", "01.02.1980")});
+    export_excel& window = open();
+    QTest::mouseClick(window.Command2, Qt::LeftButton);
+    QVERIFY(!Forms::Loaded<export_excel>());
+    QCOMPARE(office_.spreadsheetsOpened, QStringList());
+    QCOMPARE(QDir(temp_.path()).entryList(QDir::Files), QStringList());
+}
+
+void ExportTest::desktopWithoutSpreadsheetProgramRefuses()
+{
+    // A desktop that knows no program for .xlsx files.
+    QTemporaryDir empty;
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+        qputenv(name, QFile::encodeName(empty.path()));
+    for (const char* name :
+         {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+        qunsetenv(name);
+    const QString path = temp_.filePath("liste.xlsx");
+    fixture_->folder->writeBytes(path, "x");
+    QString reason;
+    QVERIFY(!DesktopOffice().openSpreadsheet(path, &reason));
+    QVERIFY(!reason.isEmpty());
+}
+
+QTEST_MAIN(ExportTest)
+#include "tst_export.moc"

@@ -1,0 +1,317 @@
+#include "app/forms.h"
+#include "app/listfile.h"
+#include "common/grid.h"
+#include "common/mousepointer.h"
+#include "common/textfile.h"
+#include "maintenance/freeeditionlist.h"
+#include "maintenance/import1.h"
+#include "support/filesizelimit.h"
+#include "support/formfixture.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+namespace
+{
+const QByteArray OldList = "Alt~Person~01.01.1990~1~0~<p>x</p>~Weg 1~12345~Ort~alt@example.org\r\n";
+}
+
+class ImportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        FormRegistry::setProgramEndHandler([] {});
+    }
+    void init();
+    void cleanup();
+
+    void sourceLineBecomesListLine_data();
+    void sourceLineBecomesListLine();
+    void forbiddenCharacters_data();
+    void forbiddenCharacters();
+    void loadShowsTheSourceLines();
+    void importReplacesTheList_data();
+    void importReplacesTheList();
+    void nothingToImport_data();
+    void nothingToImport();
+    void forbiddenCharacterImportsNothing();
+    void unreadableSourceSaysWhy();
+    void failedWriteKeepsTheList_data();
+    void failedWriteKeepsTheList();
+    void abbrechenChangesNothing();
+
+private:
+    import1& open(const QByteArray& source);
+    QString sourcePath() const { return fixture_->folder->folder() + "/free.dat"; }
+    QByteArray listBytes() const
+    {
+        return fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"));
+    }
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+void ImportTest::init()
+{
+    fixture_ = std::make_unique<FormFixture>();
+    fixture_->folder->writeBytes(fixture_->folder->data("tovalinero.dat"), OldList);
+    fixture_->form().LoadBirthdayList();
+}
+
+void ImportTest::cleanup()
+{
+    fixture_.reset();
+    ShowNormalPointer();
+}
+
+import1& ImportTest::open(const QByteArray& source)
+{
+    fixture_->folder->writeBytes(sourcePath(), source);
+    fixture_->seams->prompt.fileAnswers = {sourcePath()};
+    import1& window = Forms::Get<import1>();
+    window.show();
+    return window;
+}
+
+void ImportTest::sourceLineBecomesListLine_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addRow("three fields") << "Anna;Muster;1.2.1980"
+                                  << QByteArray("Anna~Muster~01.02.1980~0~0~~~~~\r\n");
+    QTest::addRow("fourth field ignored")
+        << "Anna;Muster;1.2.1980;x" << QByteArray("Anna~Muster~01.02.1980~0~0~~~~~\r\n");
+    QTest::addRow("order kept, CR LF and lone CR")
+        << "Zora;Zett;01.01.1990\r\nAnna;Abel;02.01.1990\rBert;Bauer;03.01.1990"
+        << QByteArray("Zora~Zett~01.01.1990~0~0~~~~~\r\nAnna~Abel~02.01.1990~0~0~~~~~\r\n"
+                      "Bert~Bauer~03.01.1990~0~0~~~~~\r\n");
+    QTest::addRow("two fields") << "Anna;Muster" << QByteArray("Anna~Muster~~0~0~~~~~\r\n");
+    QTest::addRow("empty lines left out") << "\r\nAnna;Muster;1.2.1980\r\n  ;;\r\n\r\n"
+                                          << QByteArray("Anna~Muster~01.02.1980~0~0~~~~~\r\n");
+    QTest::addRow("umlauts") << "Jürgen;Müller;3.8.1970"
+                             << QByteArray("J\xfcrgen~M\xfcller~03.08.1970~0~0~~~~~\r\n");
+    QTest::addRow("date that is none stays")
+        << "Anna;Muster;irgendwann" << QByteArray("Anna~Muster~irgendwann~0~0~~~~~\r\n");
+}
+
+void ImportTest::sourceLineBecomesListLine()
+{
+    QFETCH(QString, source);
+    QFETCH(QByteArray, list);
+    QStringList rows;
+    for (const FreeEditionLine& line : FreeEditionLinesFromText(source))
+        rows << ImportedRowText(line.fields);
+    QCOMPARE(ListFileBytes(rows), list);
+}
+
+void ImportTest::forbiddenCharacters_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QChar>("character");
+    QTest::addRow("none") << "Anna;Muster;1.2.1980" << 0 << QChar();
+    QTest::addRow("~ in the first name, line 3 of the file")
+        << "Anna;Muster;1.2.1980\r\n\r\nAn~na;Muster;1.2.1980" << 3 << QChar('~');
+    QTest::addRow("TAB in the last name") << "Anna;Mus\tter;1.2.1980" << 1 << QChar('\t');
+    QTest::addRow("~ in the ignored fourth field") << "Anna;Muster;1.2.1980;a~b" << 0 << QChar();
+}
+
+void ImportTest::forbiddenCharacters()
+{
+    QFETCH(QString, source);
+    QFETCH(int, line);
+    QFETCH(QChar, character);
+    const auto found = FindForbiddenCharacter(FreeEditionLinesFromText(source));
+    QCOMPARE(found.has_value(), line > 0);
+    if (found) {
+        QCOMPARE(found->lineNumber, line);
+        QCOMPARE(found->character, character);
+    }
+}
+
+void ImportTest::loadShowsTheSourceLines()
+{
+    import1& window = open("Anna;Muster;1.2.1980;x\r\nBert;Abel;02.07.1975\r\n");
+    QCOMPARE(window.windowTitle(),
+             QStringLiteral("Import der Daten aus der Free-Version von \"Tovalinero\""));
+    const auto& requests = fixture_->seams->prompt.fileRequests;
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0].title, QStringLiteral("Import von Tovalinerosliste aus der Free-Version"));
+    QCOMPARE(requests[0].filter, QStringLiteral("Tovalinerosliste (*.dat)|*.dat"));
+    QCOMPARE(window.SourcePath, sourcePath());
+    QVERIFY(window.Grid1->isVisible());
+    QVERIFY(!window.Grid2->isVisible());
+    QCOMPARE(window.Grid1->ColumnCount(), 3);
+    QCOMPARE(window.Grid2->ColumnCount(), 10);
+    QCOMPARE(window.Grid2->Model()->headerData(9, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("eMail"));
+    QCOMPARE(window.Grid1->RowCount(), 2);
+    QCOMPARE(window.Grid1->Row(1).GetCell("tov_tovalinero"), QStringLiteral("01.02.1980"));
+    QCOMPARE(window.Grid1->Row(2).GetCell("tov_nachname"), QStringLiteral("Abel"));
+    QCOMPARE(window.Grid1->CurrentRow(), 1);
+    QCOMPARE(window.Command1->text(), QStringLiteral("&Importieren"));
+    QCOMPARE(window.Command2->text(), QStringLiteral("&Abbrechen"));
+    QVERIFY(window.Label1->text().contains("wird die Datei  angepasst"));
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    QVERIFY(QFileInfo(fixture_->folder->folder() + "/report").isDir());
+    QVERIFY(!IsBusyPointerShown());
+}
+
+void ImportTest::importReplacesTheList_data()
+{
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<int>("programEnds");
+    QTest::addRow("Nein") << MsgAnswer::No << 0;
+    QTest::addRow("Ja") << MsgAnswer::Yes << 1;
+}
+
+void ImportTest::importReplacesTheList()
+{
+    QFETCH(MsgAnswer, answer);
+    QFETCH(int, programEnds);
+    import1& window = open("Anna;Muster;1.2.1980;x\r\nBert;Abel;02.07.1975\r\n");
+    fixture_->seams->prompt.answers = {answer};
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+
+    const QByteArray imported = "Anna~Muster~01.02.1980~0~0~~~~~\r\nBert~Abel~02.07.1975~0~0~~~~~\r\n";
+    QCOMPARE(listBytes(), imported);
+    const auto& boxes = fixture_->seams->prompt.messages;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, QStringLiteral("Ihre Tovalinerosliste wurde erfolgreich importiert.\r\r"
+                                           "Das Programm muss nun beendet werden, damit Ihnen nach einem \r"
+                                           "Programmneustart die importierte Tovalinerosliste zur Verfügung "
+                                           "steht.\r\rSoll das Programm nun beendet werden?"));
+    QCOMPARE(boxes[0].title, QStringLiteral("Import abgeschlossen!"));
+    QCOMPARE(boxes[0].buttons, MsgButtons::YesNo);
+    QCOMPARE(boxes[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(fixture_->programEnds, programEnds);
+    QVERIFY(!IsBusyPointerShown());
+    if (programEnds)
+        return;
+
+    QCOMPARE(Forms::Loaded<import1>(), &window);
+    QVERIFY(!window.Command1->isEnabled());
+    QVERIFY(window.Grid2->isVisible());
+    QVERIFY(!window.Grid1->isVisible());
+    QCOMPARE(window.ProgressBar1a->value(), 100);
+    QCOMPARE(window.Grid2->RowText(2), QStringLiteral("Bert\tAbel\t02.07.1975\t0\t0\t\t\t\t\t"));
+    // The main window shows the imported list, and its next save keeps it.
+    Grid* list = fixture_->form().Grid1;
+    QCOMPARE(list->RowCount(), 2);
+    QCOMPARE(list->Cell(1, 1), QStringLiteral("Anna"));
+    QVERIFY(fixture_->form().SaveBirthdayList());
+    QCOMPARE(listBytes(), imported);
+    QTest::mouseClick(window.Command2, Qt::LeftButton);
+    QVERIFY(!Forms::Loaded<import1>());
+}
+
+void ImportTest::nothingToImport_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QByteArray>("source");
+    QTest::addRow("Cancel in the dialog") << true << QByteArray();
+    QTest::addRow("empty file") << false << QByteArray();
+    QTest::addRow("empty lines only") << false << QByteArray("\r\n;;\r\n");
+}
+
+void ImportTest::nothingToImport()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QByteArray, source);
+    if (cancel) {
+        Forms::Get<import1>().show();
+    } else {
+        open(source);
+    }
+    import1& window = *Forms::Loaded<import1>();
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+    QCOMPARE(window.Grid1->RowCount(), 0);
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{"Es sind keine Einträge zum Importieren vorhanden.\r\rDie Tovalinerosliste bleibt "
+                         "unverändert."});
+    QCOMPARE(listBytes(), OldList);
+    QCOMPARE(fixture_->form().Grid1->RowCount(), 1);
+    QVERIFY(window.Command1->isEnabled());
+    QCOMPARE(fixture_->programEnds, 0);
+}
+
+void ImportTest::forbiddenCharacterImportsNothing()
+{
+    import1& window = open("Anna;Muster;1.2.1980\r\nAn~na;Muster;1.2.1980\r\n");
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{
+                 "Zeile 2 der Datei enthält das Zeichen \"~\", das in der Tovalinerosliste nicht vorkommen "
+                 "darf.\r\rEs wurde nichts importiert. Bitte entfernen Sie das Zeichen und starten Sie den "
+                 "Import erneut."});
+    QCOMPARE(fixture_->seams->prompt.messages[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(listBytes(), OldList);
+    QCOMPARE(window.Grid2->RowCount(), 0);
+    QVERIFY(window.Command1->isEnabled());
+}
+
+void ImportTest::unreadableSourceSaysWhy()
+{
+    fixture_->seams->prompt.fileAnswers = {fixture_->folder->folder() + "/gibt-es-nicht.dat"};
+    import1& window = Forms::Get<import1>();
+    const auto& boxes = fixture_->seams->prompt.messages;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, QStringLiteral("Fehler-Nr.:\r53\r\rBeschreibung:\rDatei nicht gefunden"));
+    QCOMPARE(boxes[0].title, QStringLiteral("Fehler"));
+    QCOMPARE(boxes[0].icon, MsgIcon::Critical);
+    QCOMPARE(window.Grid1->RowCount(), 0);
+    QCOMPARE(window.Grid2->ColumnCount(), 10);
+    QVERIFY(!IsBusyPointerShown());
+}
+
+void ImportTest::failedWriteKeepsTheList_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::addRow("full disk") << false;
+    QTest::addRow("read-only list file") << true;
+}
+
+void ImportTest::failedWriteKeepsTheList()
+{
+    QFETCH(bool, readOnly);
+    const QString list = fixture_->folder->data("tovalinero.dat");
+    if (readOnly) {
+        if (geteuid() == 0)
+            QSKIP("root writes read-only files");
+        QFile::setPermissions(list, QFile::ReadOwner);
+    }
+    import1& window = open("Anna;Muster;1.2.1980\r\n");
+    {
+        const FileSizeLimit diskFull(readOnly ? RLIM_INFINITY : 10);
+        QTest::mouseClick(window.Command1, Qt::LeftButton);
+    }
+    QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(listBytes(), OldList);
+    const auto& boxes = fixture_->seams->prompt.messages;
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes[0].text.startsWith("Die importierte Tovalinerosliste konnte nicht gespeichert werden:\r"));
+    QCOMPARE(boxes[0].icon, MsgIcon::Critical);
+    QCOMPARE(fixture_->form().Grid1->RowCount(), 1);
+    QCOMPARE(fixture_->programEnds, 0);
+    QVERIFY(!IsBusyPointerShown());
+}
+
+void ImportTest::abbrechenChangesNothing()
+{
+    import1& window = open("Anna;Muster;1.2.1980\r\n");
+    QTest::mouseClick(window.Command2, Qt::LeftButton);
+    QVERIFY(!Forms::Loaded<import1>());
+    QCOMPARE(listBytes(), OldList);
+    QCOMPARE(fixture_->form().Grid1->RowCount(), 1);
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 0);
+}
+
+QTEST_MAIN(ImportTest)
+#include "tst_import.moc"
