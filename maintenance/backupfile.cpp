@@ -174,3 +174,17 @@ std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QSt
     }
     return entries;
 }
+
+bool WriteBackupEntries(const QList<BackupEntry>& entries, const QString& folder, QString* failedPath,
+                        QString* error)
+{
+    for (const BackupEntry& entry : entries) {
+        const QString path = folder + DataFileNameOf(entry);
+        if (!WriteFileAtomic(path, entry.Content, error, FileAccess::OwnerOnly)) {
+            if (failedPath)
+                *failedPath = path;
+            return false;
+        }
+    }
+    return true;
+}

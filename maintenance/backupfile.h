@@ -48,3 +48,9 @@ std::optional<QByteArray> BackupFileBytes(const QList<BackupEntry>& entries, QSt
 // starts, and every entry naming a different one of the data files. Otherwise nothing, with
 // the reason in error.
 std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QString* error = nullptr);
+
+// Writes every entry into the folder (ending in a separator) under its data file's name, each
+// through a temporary file and readable by the owner only. Stops at the first failure and gives
+// its path and reason.
+bool WriteBackupEntries(const QList<BackupEntry>& entries, const QString& folder,
+                        QString* failedPath = nullptr, QString* error = nullptr);

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace
 {
@@ -285,14 +286,13 @@ bool datensicherung1::RestoreBackupFile(const QString& source, const QString& fo
             return false;
     }
     // Only the file name of a stored path counts: every entry goes into this data folder.
-    bool listRestored = false;
-    for (const BackupEntry& entry : entries) {
-        const QString name = DataFileNameOf(entry);
-        QString reason;
-        if (!WriteFileAtomic(folder + name, entry.Content, &reason, FileAccess::OwnerOnly))
-            throw accessError(folder + name, reason);
-        listRestored = listRestored || name == ListFileName;
-    }
+    QString failed;
+    QString reason;
+    if (!WriteBackupEntries(entries, folder, &failed, &reason))
+        throw accessError(failed, reason);
+    const bool listRestored = std::any_of(entries.begin(), entries.end(), [](const BackupEntry& entry) {
+        return DataFileNameOf(entry) == ListFileName;
+    });
     // The main window shows the restored list, so its next save cannot bring the old one back.
     if (Form1* main = Forms::Loaded<Form1>(); main && listRestored)
         main->ReplaceBirthdayList(folder + ListFileName);

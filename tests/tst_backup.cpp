@@ -96,6 +96,8 @@ private slots:
     void backupNameAndReplacedOlderBackup_data();
     void backupNameAndReplacedOlderBackup();
     void failedBackupKeepsTheOlderOne();
+    void killedBackupKeepsTheOlderOne();
+    void killedRestoreKeepsEachDataFileWhole();
     void largeListUsesTheWideLayout();
     void badBackupTouchesNoDataFile_data();
     void badBackupTouchesNoDataFile();
@@ -488,6 +490,33 @@ void BackupTest::failedBackupKeepsTheOlderOne()
     QVERIFY(window.xpCheck1->isEnabled());
     QVERIFY(!window.xpProgress1->isVisible());
     QVERIFY(!IsBusyPointerShown());
+}
+
+void BackupTest::killedBackupKeepsTheOlderOne()
+{
+    const QString backup = fixture_->folder->folder() + "/TovPro_Datensicherung.dsi";
+    fixture_->folder->writeBytes(backup, "alt");
+    const QStringList before = QDir(fixture_->folder->folder()).entryList(QDir::Files | QDir::Hidden);
+    QStringList files;
+    for (const QString& name : DataFiles)
+        files << fixture_->folder->data(name);
+    datensicherung1& window = open();
+    QVERIFY(KilledDuringWrite(500, [&] { window.CreateBackupFile(files, backup); }));
+    QCOMPARE(fixture_->folder->readBytes(backup), QByteArray("alt"));
+    QCOMPARE(QDir(fixture_->folder->folder()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+void BackupTest::killedRestoreKeepsEachDataFileWhole()
+{
+    const QList<QByteArray> original = dataFiles();
+    const QStringList before =
+        QDir(fixture_->folder->folder() + "/daten").entryList(QDir::Files | QDir::Hidden);
+    const QList<BackupEntry> entries = {{"C:\\T\\daten\\demnaechst.dat", "kurz\r\n"},
+                                        {"C:\\T\\daten\\tovalinero.dat", QByteArray(5000, 'x')}};
+    QVERIFY(KilledDuringWrite(1000, [&] { WriteBackupEntries(entries, fixture_->folder->data("")); }));
+    // The first file is restored whole, the second one killed half-way stays as it was.
+    QCOMPARE(dataFiles(), (QList<QByteArray>{"kurz\r\n", original[1], original[2], original[3]}));
+    QCOMPARE(QDir(fixture_->folder->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), before);
 }
 
 void BackupTest::largeListUsesTheWideLayout()
