@@ -299,8 +299,12 @@ void eMail_Fenster::Command16_Click()
 {
     const QString plainText = RichTextBox1->toPlainText();
     sevSMTP1->SetHtmlBody(RichTextBox1->toHtml());
+    // The disabled button passes the focus on; it comes back afterwards, so a key pressed after
+    // the send cannot overwrite a field the focus happened to land in.
+    focusBeforeSend_ = QApplication::focusWidget();
     Command16->setEnabled(false);
     lblStatus->show();
+    xpProgress1->setValue(0);
     xpProgress1->show();
     ShowBusyPointer();
     setSmtpMembers(plainText);
@@ -386,6 +390,8 @@ void eMail_Fenster::endSend()
     lblStatus->hide();
     xpProgress1->hide();
     ShowNormalPointer();
+    if (focusBeforeSend_ && isAncestorOf(focusBeforeSend_))
+        focusBeforeSend_->setFocus();
 }
 
 void eMail_Fenster::sevSMTP1_SendStart()

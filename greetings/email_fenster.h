@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QVariant>
 
 class Coolbar;
@@ -71,6 +72,7 @@ private:
     void toggleStrikeOut();
     void focusBody();
     TextFormatActions* format_;
+    QPointer<QWidget> focusBeforeSend_;
 };
 
 // Where the control leaves the copy of a mail sent at that moment:

@@ -145,6 +145,7 @@ private slots:
     void insertMenu();
     void attachmentEditorAddsAndHandsBack();
     void attachmentEditorFrameDiscards();
+    void programEndWhileTheEditorIsOpen();
     void attachmentRemoval_data();
     void attachmentRemoval();
     void enlargingScalesTheControls();
@@ -368,6 +369,8 @@ void ComposerTest::sendsTheFormattedMail()
                        !window.Command16->isEnabled() && IsBusyPointerShown();
         statusText = window.lblStatus->text();
     });
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.Command16->setFocus();
 
     window.Command16->click();
 
@@ -402,6 +405,8 @@ void ComposerTest::sendsTheFormattedMail()
     QVERIFY(logText().startsWith("C: QUIT\r\n"));
 
     QVERIFY(window.Command16->isEnabled());
+    // The focus is back on the button, not in a field where the next key would overwrite text.
+    QVERIFY(window.Command16->hasFocus());
     QVERIFY(!window.lblStatus->isVisible());
     QVERIFY(!window.xpProgress1->isVisible());
     QVERIFY(!IsBusyPointerShown());
@@ -870,6 +875,19 @@ void ComposerTest::attachmentEditorFrameDiscards()
         QCOMPARE(ItemTexts(window.lstAttachments), QStringList{"/tmp/a.pdf"});
         QVERIFY(!Forms::Loaded<anlagen1>());
     }
+}
+
+// Ending the program while the attachment editor is open unloads both windows cleanly.
+void ComposerTest::programEndWhileTheEditorIsOpen()
+{
+    eMail_Fenster& window = open();
+    QPointer<eMail_Fenster> composer(&window);
+    QToolButton* button = window.Coolbar2->Button("anhang_ico");
+    whileOpen<anlagen1>([&](anlagen1&) { UnloadAllForms(); },
+                        [&] { QTest::mouseClick(button, Qt::LeftButton); });
+    FlushDeletedWindows();
+    QVERIFY(!composer);
+    QVERIFY(!Forms::Loaded<anlagen1>());
 }
 
 void ComposerTest::attachmentRemoval_data()
