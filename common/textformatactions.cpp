@@ -117,7 +117,8 @@ void TextFormatActions::ChooseFont()
         return;
     // What the font dialog offers, and nothing else: the colour and the rest of the format stay.
     QTextCharFormat format;
-    format.setFontFamilies(QStringList{chosen->family()});
+    if (!chosen->family().isEmpty())
+        format.setFontFamilies(QStringList{chosen->family()});
     if (chosen->pointSizeF() > 0)
         format.setFontPointSize(chosen->pointSizeF());
     format.setFontWeight(chosen->weight());
@@ -137,11 +138,25 @@ void TextFormatActions::ChooseColor()
     merge(format);
 }
 
+bool TextFormatActions::SelectionIsList() const
+{
+    const QTextCursor cursor = edit_->textCursor();
+    const QTextBlock last = edit_->document()->findBlock(cursor.selectionEnd());
+    for (QTextBlock block = edit_->document()->findBlock(cursor.selectionStart()); block.isValid();
+         block = block.next()) {
+        if (!block.textList())
+            return false;
+        if (block == last)
+            break;
+    }
+    return true;
+}
+
 void TextFormatActions::SetList(bool on)
 {
     QTextCursor cursor = edit_->textCursor();
     QTextList* list = cursor.currentList();
-    if (on && !list) {
+    if (on && !SelectionIsList()) {
         cursor.createList(QTextListFormat::ListDisc);
     } else if (!on && list) {
         cursor.beginEditBlock();

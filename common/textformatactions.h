@@ -24,7 +24,11 @@ public:
 
     void ChooseFont();
     void ChooseColor();
+    // On: every paragraph of the selection becomes an item of one bulleted list. Off: each
+    // leaves its list and its indent.
     void SetList(bool on);
+    // True when every paragraph of the selection is a list item.
+    bool SelectionIsList() const;
 
     QAction* Bold;
     QAction* Italic;

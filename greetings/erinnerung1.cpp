@@ -4,7 +4,9 @@
 #include "common/coolbar.h"
 #include "common/dates.h"
 #include "common/globale_variablen.h"
+#include "common/sevtext.h"
 #include "common/sternkreiszeichen.h"
+#include "greetings/email_fenster.h"
 #include "greetings/smtpcontrol.h"
 #include "platform/clock.h"
 #include "platform/office.h"
@@ -200,7 +202,9 @@ erinnerung1::erinnerung1(QWidget* parent) : QDialog(parent)
     layout->addWidget(ProgressBar1);
     resize(460, 340);
 
-    connect(Command1, &QToolButton::clicked, this, &erinnerung1::Command1_Click);
+    // Queued, as the drop-down entries: the composer runs its own loop, and this window may be
+    // closed meanwhile, which must not happen inside the button's own event handling.
+    connect(Command1, &QToolButton::clicked, this, &erinnerung1::Command1_Click, Qt::QueuedConnection);
     connect(Command2, &QPushButton::clicked, this, &erinnerung1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &erinnerung1::Command3_Click);
     connect(Command4, &QToolButton::clicked, this, &erinnerung1::Command4_Click);
@@ -241,7 +245,8 @@ void erinnerung1::Form_Activate()
 
 void erinnerung1::Command1_Click()
 {
-    MsgBox("Das eMail-Fenster ist in dieser Version nicht verfügbar.", MsgButtons::Ok, MsgIcon::Information);
+    Forms::Get<eMail_Fenster>().sevEmail->SetText(Globale_Variablen::PersonEmail);
+    Forms::ShowModal<eMail_Fenster>();
 }
 
 void erinnerung1::Command1_MenuClick(int, const QString& key)

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace
 {
@@ -75,13 +76,15 @@ QString startPath(const FileRequest& request)
 
 QString ToQtFilter(const QString& filter)
 {
+    // "*.*" means every file, also one without a dot in its name.
+    static const QRegularExpression everyFile(QStringLiteral("(?<=[(\\s;])\\*\\.\\*(?=[)\\s;])"));
     const QStringList parts = filter.split('|');
     QStringList pairs;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i];
         if (!description.contains('('))
             description += " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
-        pairs << description;
+        pairs << description.replace(everyFile, QStringLiteral("*"));
     }
     if (pairs.isEmpty() && !filter.isEmpty())
         pairs << filter;

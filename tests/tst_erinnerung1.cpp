@@ -1,5 +1,7 @@
 #include "app/forms.h"
 #include "app/messageloop.h"
+#include "common/sevtext.h"
+#include "greetings/email_fenster.h"
 #include "greetings/erinnerung1.h"
 #include "greetings/smtpcontrol.h"
 #include "platform/office.h"
@@ -264,12 +266,38 @@ void Erinnerung1Test::wordProcessor()
     QVERIFY(Forms::Loaded<erinnerung1>());
 }
 
+// The already-sent notice points to "eMail schreiben", which opens the composer modally with the
+// person's address; closing the composer leaves the window as it was.
 void Erinnerung1Test::composerAndCloseButtons()
 {
+    fixture_->folder->writeBytes(fixture_->folder->data("emails/2026_anna@example.org_Anna.eml"), "kopie");
     erinnerung1& window = open();
+    menuItem(window, "standardtext")->trigger();
+    QCoreApplication::processEvents(); // the entries run queued
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
+    QVERIFY(fixture_->seams->prompt.messages[0].text.endsWith("\"eMail schreiben\"."));
+
+    QString recipient;
+    bool modal = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        eMail_Fenster* composer = Forms::Loaded<eMail_Fenster>();
+        if (!composer || !composer->isVisible())
+            return;
+        poll.stop();
+        recipient = composer->sevEmail->Text();
+        modal = composer->isModal();
+        composer->close();
+    });
+    poll.start(0);
     window.Command1->click();
-    QCOMPARE(fixture_->seams->prompt.texts(),
-             QStringList{"Das eMail-Fenster ist in dieser Version nicht verfügbar."});
+    QCoreApplication::processEvents(); // the button runs queued
+    poll.stop();
+    FlushDeletedWindows();
+    QCOMPARE(recipient, QStringLiteral("anna@example.org"));
+    QVERIFY(modal);
+    QVERIFY(!Forms::Loaded<eMail_Fenster>());
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
     QCOMPARE(window.Label1->text(), QStringLiteral("Anna Meier (46)"));
     window.Command3->click();
     QVERIFY(!Forms::Loaded<erinnerung1>());

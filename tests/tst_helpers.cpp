@@ -3,6 +3,7 @@
 #include "common/helpopen.h"
 #include "common/moddraw.h"
 #include "platform/help.h"
+#include "platform/prompt.h"
 #include "support/fakes.h"
 #include "support/programfolderfixture.h"
 
@@ -25,6 +26,8 @@ private slots:
     void helpPagesResolveContext280();
     void openWebsiteHandsTheAddressToTheShell();
     void registryKeepsOneWindowAndUnloadsAll();
+    void dialogFilters_data();
+    void dialogFilters();
 };
 
 void HelpersTest::longToColor16_data()
@@ -145,6 +148,29 @@ void HelpersTest::registryKeepsOneWindowAndUnloadsAll()
     QCOMPARE(FormRegistry::loadedCount(), 0);
     QCOMPARE(ended, 1);
     FormRegistry::setProgramEndHandler({});
+}
+
+void HelpersTest::dialogFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qtFilter");
+    QTest::addRow("one type") << "Wave-Datei (*.wav)|*.wav"
+                              << "Wave-Datei (*.wav)";
+    QTest::addRow("every file, also without a dot") << "alle Dateien (*.*)|*.*"
+                                                    << "alle Dateien (*)";
+    QTest::addRow("patterns added to the description") << "Listen|*.dat;*.*"
+                                                       << "Listen (*.dat *)";
+    QTest::addRow("two pairs") << "Text (*.txt)|*.txt|Alle (*.*)|*.*"
+                               << "Text (*.txt);;Alle (*)";
+    QTest::addRow("a name with dots stays") << "Sicherung (*.dsi)|*.dsi"
+                                            << "Sicherung (*.dsi)";
+}
+
+void HelpersTest::dialogFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, qtFilter);
+    QCOMPARE(ToQtFilter(filter), qtFilter);
 }
 
 QTEST_MAIN(HelpersTest)

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QVariant>
+
+class Coolbar;
+class QDate;
+class QDateTime;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTextEdit;
+class SevText;
+class SmtpControl;
+class TextFormatActions;
+
+// The free e-mail composer, shown modally from the manual reminder window with the recipient
+// preset. It sends through its own SMTP control with the mail account of the settings; the
+// control leaves the copy daten/emails/<yyyyMMdd HHmmss>.eml. Whatever a send brings, the window
+// keeps recipients, subject, body, attachments, priority and read receipt, so the message can go
+// out again. Closing the window discards the message (the Esc key does not close it). The
+// controls are placed absolutely and scale with the window (ResizeForm).
+class eMail_Fenster : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit eMail_Fenster(QWidget* parent = nullptr);
+
+    void Command16_Click();
+    void sevSMTP1_SendStart();
+    void sevSMTP1_Progress(int percent);
+    void sevSMTP1_Log(const QString& line);
+    void Coolbar2_ButtonClick(const QString& key);
+    void Coolbar2_ButtonMenuClick(int index, const QString& key);
+    void ChooseFont();
+    void ShowAttachments();
+    void Form_Resize();
+
+    // "High", "Normal" or "Low" once a priority button was clicked; empty before, and then the
+    // mail carries no priority at all.
+    QString MailPriority;
+    // 1 or 0 once the read-receipt button was clicked; null before, which counts as 0.
+    QVariant ReadReceipt;
+
+    QLabel* lblHeading;
+    QLabel* lblHint;
+    SevText* sevEmail;
+    SevText* sevEmailCC;
+    SevText* sevEmailBetreff;
+    QLabel* lblAttachments;
+    QListWidget* lstAttachments;
+    Coolbar* Coolbar2;
+    QTextEdit* RichTextBox1;
+    QLabel* lblStatus;
+    QProgressBar* xpProgress1;
+    QPushButton* Command16;
+    SmtpControl* sevSMTP1;
+
+    void done(int result) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildToolbar();
+    void setSmtpMembers(const QString& plainText);
+    void endSend();
+    void insertIntoBody(const QString& text);
+    void toggleStrikeOut();
+    void focusBody();
+    TextFormatActions* format_;
+    QPointer<QWidget> focusBeforeSend_;
+};
+
+// Where the control leaves the copy of a mail sent at that moment:
+// program folder/daten/emails/<yyyyMMdd HHmmss>.eml.
+QString ComposerCopyFilePath(const QDateTime& sentAt);
+// 1 for "High", 3 for "Normal", 5 for "Low".
+int PriorityNumber(const QString& priority);
+// The weekday in the user's language, ", den " and the date: "Mittwoch, den 09.12.2026".
+QString LongDateText(const QDate& date);
