@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "app/forms.h"
+#include "app/programicon.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
@@ -31,7 +32,7 @@ QString upcomingFilePath()
 Form1::Form1(QWidget* parent) : QMainWindow(parent), Timer1(new QTimer(this))
 {
     setupUi(this);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tovalinero.xpm")));
+    setWindowIcon(ProgramIcon());
     Label4 = {Label4_0, Label4_1, Label4_2};
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(0);

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/forms.h"
 #include "app/messageloop.h"
+#include "app/programicon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tovalinero Pro"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(ProgramIcon());
 
     // German texts for Qt's own dialogs and standard buttons ("Ja", "Nein", "Abbrechen").
     QTranslator qtTranslation;

@@ -28,6 +28,7 @@ private slots:
     void intervalThatIsNoNumberCountsAsAnHour_data();
     void intervalThatIsNoNumberCountsAsAnHour();
     void closingEndsTheProgramWithEveryWindow();
+    void programIconShowsInWindowAndTray();
 
 private:
     Form1& start();
@@ -267,6 +268,16 @@ void StartupTest::closingEndsTheProgramWithEveryWindow()
     QVERIFY(main.isNull());
     QCOMPARE(fixture_->programEnds, 1);
     QCOMPARE(FormRegistry::loadedCount(), 0);
+}
+
+// The icon comes from the program's own resources, on the path the program starts by.
+void StartupTest::programIconShowsInWindowAndTray()
+{
+    Form1& form = start();
+    QVERIFY(!form.windowIcon().pixmap(32, 32).isNull());
+    form.showMinimized();
+    QVERIFY(fixture_->seams->tray.shown);
+    QVERIFY(!fixture_->seams->tray.icon.pixmap(16, 16).isNull());
 }
 
 QTEST_MAIN(StartupTest)
