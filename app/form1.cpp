@@ -62,6 +62,8 @@ void Form1::Form_Load()
             throw RuntimeError::pathNotFound();
         LoadUpcomingList();
         RunBirthdayCheck();
+        if (StartUpEnded())
+            return;
         ApplyContinuousCheck();
         const QString startMode = Settings::Read(Settings::StartMinimized);
         if (!startMode.isEmpty()) {
@@ -74,6 +76,8 @@ void Form1::Form_Load()
         UpdateCountLabels();
         if (Settings::ReadTruthValue(Settings::CheckUpdateAtStart))
             CheckForUpdate();
+        if (StartUpEnded())
+            return;
         if (Settings::Read(Settings::StartTabWelcome) != Settings::StartTabMarker) {
             if (Settings::ReadTruthValue(Settings::StartTabWelcome))
                 sevTabStrip1->setCurrentIndex(TabWelcome);
@@ -88,6 +92,16 @@ void Form1::Form_Load()
         ShowNormalPointer();
         MsgBox("Fehler: " + QString::number(error.number()) + " - " + error.description());
     }
+}
+
+// A reminder window, a box or the version check lets other events run meanwhile: the program
+// may have been ended by then, and the rest of the start-up must not bring its window back.
+bool Form1::StartUpEnded()
+{
+    if (!FormRegistry::programEnding())
+        return false;
+    ShowNormalPointer();
+    return true;
 }
 
 void Form1::StartCheckTimer()

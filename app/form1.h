@@ -117,6 +117,7 @@ private:
     void BuildMenus();
     void BuildToolbar();
     void BuildTray();
+    bool StartUpEnded();
     void PrepareListGrid();
     void ScanBirthdays();
     void WarnInTray(const QString& name);

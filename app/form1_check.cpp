@@ -1,6 +1,7 @@
 // The birthday check: reminders for today, the tray warning, the coming-birthday list.
 #include "app/form1.h"
 
+#include "app/forms.h"
 #include "app/reminders.h"
 #include "common/dates.h"
 #include "common/globale_variablen.h"
@@ -96,6 +97,8 @@ void Form1::RunBirthdayCheck()
         if (!TruncateFile(upcomingFilePath()))
             throw RuntimeError::pathNotFound();
         ScanBirthdays();
+        if (FormRegistry::programEnding())
+            return;
         if (Grid2->RowCount() > 0 && Grid2->CurrentRow() < 1)
             Grid2->SetCurrentRow(1);
         for (int n = Grid2->RowCount(); n > 0; --n)
@@ -154,6 +157,9 @@ void Form1::ScanBirthdays()
                 PersonUseStandardText = usesStandardText(Grid1->Cell(i, UseStandardText));
                 ShowReminderWindow(ReminderWindow::Automatic);
             }
+            // Ended while the window was open: no further window may appear.
+            if (FormRegistry::programEnding())
+                return;
         } else if (days > 0) {
             const int age = today.year() - ParseGermanDate(birthDate)->year();
             const QString entry = Grid1->Cell(i, FirstName) + " " + Grid1->Cell(i, LastName) + "   (wird " +

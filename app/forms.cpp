@@ -24,6 +24,12 @@ std::function<void()>& endHandler()
     return handler;
 }
 
+bool& endAskedFor()
+{
+    static bool asked = false;
+    return asked;
+}
+
 void dropDeleted()
 {
     auto& list = entries();
@@ -60,6 +66,7 @@ void FormRegistry::unload(QWidget* window)
 
 void FormRegistry::unloadAll()
 {
+    endAskedFor() = true;
     dropDeleted();
     // Newest first, so a modal window goes before the window that opened it.
     while (!entries().empty())
@@ -70,6 +77,12 @@ void FormRegistry::unloadAll()
 void FormRegistry::setProgramEndHandler(std::function<void()> handler)
 {
     endHandler() = handler ? std::move(handler) : [] { QCoreApplication::quit(); };
+    endAskedFor() = false;
+}
+
+bool FormRegistry::programEnding()
+{
+    return endAskedFor();
 }
 
 int FormRegistry::loadedCount()

@@ -15,7 +15,11 @@ public:
     static void unload(QWidget* window);
     static void unloadAll();
     // What ends the program once every window is unloaded (the application's quit by default).
+    // A new handler starts afresh: no end has been asked for yet.
     static void setProgramEndHandler(std::function<void()> handler);
+    // Whether every window has been unloaded to end the program. Work that keeps the thread
+    // (the start-up, the check walk) stops there, since the windows it would use are gone.
+    static bool programEnding();
     static int loadedCount();
 };
 

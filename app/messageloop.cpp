@@ -1,12 +1,19 @@
 #include "app/messageloop.h"
 
+#include "app/forms.h"
 #include "greetings/smtpcontrol.h"
 
 #include <QApplication>
 
 int RunMessageLoop()
 {
-    const int result = QApplication::exec();
+    int result = 0;
+    if (FormRegistry::programEnding()) {
+        // The unloaded windows go now, as the loop would have deleted them.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    } else {
+        result = QApplication::exec();
+    }
     SmtpControl::FinishPendingTransfers(SmtpControl::PendingTransferLimitSeconds);
     return result;
 }

@@ -1,11 +1,13 @@
 #include "support/formfixture.h"
 
 #include "app/forms.h"
+#include "app/messageloop.h"
 #include "settings/settingsfile.h"
 
 #include <QDialog>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 
 class StartupTest : public QObject
 {
@@ -28,6 +30,8 @@ private slots:
     void intervalThatIsNoNumberCountsAsAnHour_data();
     void intervalThatIsNoNumberCountsAsAnHour();
     void closingEndsTheProgramWithEveryWindow();
+    void endDuringStartUpEndsTheProgram_data();
+    void endDuringStartUpEndsTheProgram();
     void programIconShowsInWindowAndTray();
 
 private:
@@ -267,6 +271,45 @@ void StartupTest::closingEndsTheProgramWithEveryWindow()
     QVERIFY(other.isNull());
     QVERIFY(main.isNull());
     QCOMPARE(fixture_->programEnds, 1);
+    QCOMPARE(FormRegistry::loadedCount(), 0);
+}
+
+void StartupTest::endDuringStartUpEndsTheProgram_data()
+{
+    QTest::addColumn<bool>("byTray");
+    QTest::addRow("main window closed") << false;
+    QTest::addRow("tray's exit") << true;
+}
+
+// The start-up runs before the message loop: an end asked for while the first reminder window
+// is open must end the program there, not be left to a loop that would never hear of it.
+void StartupTest::endDuringStartUpEndsTheProgram()
+{
+    QFETCH(bool, byTray);
+    fixture_->writeList({"Heute~Kind~30.01.2000~0~1~~~~~", "Auch~Heute~30.01.1990~1~1~~~~~"});
+    fixture_->folder->setSetting(Settings::StartMinimized, " 0 ");
+    fixture_->folder->setSetting(Settings::ContinuousCheckEnabled, " 1 ");
+    Form1& form = fixture_->form();
+    QPointer<Form1> main(&form);
+    fixture_->duringReminder = [&] {
+        if (byTray)
+            emit fixture_->seams->tray.MenuClick(3, "exit");
+        else
+            form.close();
+    };
+    form.Form_Load();
+    QCOMPARE(fixture_->programEnds, 1);
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+
+    QTimer loopRan;
+    loopRan.setSingleShot(true);
+    connect(&loopRan, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    loopRan.start(0);
+    QCOMPARE(RunMessageLoop(), 0);
+    QVERIFY(main.isNull());
     QCOMPARE(FormRegistry::loadedCount(), 0);
 }
 
