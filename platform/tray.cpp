@@ -1,19 +1,55 @@
 #include "platform/tray.h"
 
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-SystemTray::SystemTray() : icon_(new QSystemTrayIcon(this)), menu_(new QMenu)
+namespace
 {
-    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
-            emit DblClick();
-        else if (reason == QSystemTrayIcon::Context)
-            emit MouseUp(2);
-        else if (reason == QSystemTrayIcon::Trigger)
-            emit MouseUp(1);
-    });
+
+// A StatusNotifierItem host has no double-click: its single activation is what brings the
+// window back, as the double-click does on an XEmbed tray.
+void raiseEvent(Tray& tray, QSystemTrayIcon::ActivationReason reason, TrayClicks clicks)
+{
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        emit tray.DblClick();
+        break;
+    case QSystemTrayIcon::Trigger:
+        if (clicks == TrayClicks::SingleActivation)
+            emit tray.DblClick();
+        else
+            emit tray.MouseUp(1);
+        break;
+    case QSystemTrayIcon::Context:
+        emit tray.MouseUp(2);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+TrayClicks DetectTrayClicks()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusConnectionInterface* service = bus.isConnected() ? bus.interface() : nullptr;
+    return service && service->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value()
+               ? TrayClicks::SingleActivation
+               : TrayClicks::PressAndDoubleClick;
+}
+
+// The icon's signal comes from inside its own mouse event; the program's answer may remove
+// the icon, which must not happen while that event is still being handled.
+SystemTray::SystemTray(TrayClicks clicks) : icon_(new QSystemTrayIcon(this)), menu_(new QMenu)
+{
+    connect(
+        icon_, &QSystemTrayIcon::activated, this,
+        [this, clicks](QSystemTrayIcon::ActivationReason reason) { raiseEvent(*this, reason, clicks); },
+        Qt::QueuedConnection);
 }
 
 // A message without a tray would go nowhere, so the decision rests on the tray alone.
@@ -66,7 +102,10 @@ void SystemTray::addMenuItem(const QString& caption, const QString& key)
     }
     const int index = static_cast<int>(menu_->actions().size());
     QAction* action = menu_->addAction(caption);
-    connect(action, &QAction::triggered, this, [this, index, key] { emit MenuClick(index, key); });
+    connect(action, &QAction::triggered, this, [this, index, key] {
+        QMetaObject::invokeMethod(
+            this, [this, index, key] { emit MenuClick(index, key); }, Qt::QueuedConnection);
+    });
 }
 
 // The menu is built anew at each right click: the items added since the last menu show, then

@@ -32,11 +32,20 @@ signals:
     void MenuClick(int index, const QString& key);
 };
 
+// How the desktop's tray reports a left click: an XEmbed tray sends a press and, for a double
+// click, a double-click; a StatusNotifierItem host sends one activation and never a double-click.
+enum class TrayClicks { PressAndDoubleClick, SingleActivation };
+
+// The kind Qt's tray icon will use: a StatusNotifierItem wherever a watcher is on the session bus.
+TrayClicks DetectTrayClicks();
+
+// Every event reaches the program only after the icon's own event handler has returned, and a
+// menu item only after the menu has closed: the program may then remove the icon.
 class SystemTray : public Tray
 {
     Q_OBJECT
 public:
-    SystemTray();
+    explicit SystemTray(TrayClicks clicks = DetectTrayClicks());
     bool available() const override;
     void setIcon(const QIcon& icon) override;
     void setToolTip(const QString& text) override;

@@ -3,8 +3,10 @@
 #include "app/forms.h"
 #include "common/textfile.h"
 
-FormFixture::FormFixture()
+FormFixture::FormFixture(Tray* tray)
 {
+    if (tray)
+        TraySeam::install(tray);
     FormRegistry::setProgramEndHandler([this] { ++programEnds; });
     SetReminderWindowOpener([this](ReminderWindow window) {
         using namespace Globale_Variablen;

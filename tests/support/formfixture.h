@@ -21,11 +21,12 @@ struct OpenedReminder {
 };
 
 // A main window in a fresh program folder with every seam faked and the reminder windows
-// replaced by a recorder. Ending the program is recorded instead of quitting.
+// replaced by a recorder. Ending the program is recorded instead of quitting. A test of the
+// real tray passes it in place of the fake.
 class FormFixture
 {
 public:
-    FormFixture();
+    explicit FormFixture(Tray* tray = nullptr);
     ~FormFixture();
 
     Form1& form() const { return *form_; }
