@@ -3,6 +3,7 @@
 
 #include "app/forms.h"
 #include "app/reminders.h"
+#include "app/vorwarnung1.h"
 #include "common/dates.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
@@ -10,6 +11,7 @@
 #include "common/textfile.h"
 #include "common/version.h"
 #include "platform/clock.h"
+#include "platform/notification.h"
 #include "platform/programfolder.h"
 #include "platform/prompt.h"
 #include "platform/tray.h"
@@ -61,6 +63,14 @@ bool sendsAutomatically(const QString& cell)
 int usesStandardText(const QString& cell)
 {
     return cell.trimmed() == QLatin1String("0") ? 0 : 1;
+}
+
+// Without a tray a balloon would be lost: the desktop's notifications show it, or else a window
+// of the program that stays until the user closes it.
+void warnWithoutTray(const QString& title, const QString& text)
+{
+    if (!NotifierSeam::get().notify(title, text))
+        Forms::Get<vorwarnung1>().ShowWarning(title, text);
 }
 
 // Runs never overlap: a check asked for while one waits for a reminder window is dropped.
@@ -174,13 +184,17 @@ void Form1::ScanBirthdays()
 void Form1::WarnInTray(const QString& name)
 {
     balloonText_ += name + "\r\n";
+    const QString title =
+        "In " + Settings::Read(Settings::LeadTimeDays) + " Tage(n) hat folgende Person Tovalinero:";
     Tray& tray = TraySeam::get();
+    if (!tray.available()) {
+        warnWithoutTray(title, balloonText_);
+        return;
+    }
     tray.setIcon(windowIcon());
     tray.setToolTip(ProductWithVersion());
     tray.addIcon();
-    tray.showBalloon("In " + Settings::Read(Settings::LeadTimeDays) +
-                         " Tage(n) hat folgende Person Tovalinero:",
-                     balloonText_, 1);
+    tray.showBalloon(title, balloonText_, 1);
 }
 
 void Form1::LoadUpcomingList()

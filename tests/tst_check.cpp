@@ -1,8 +1,11 @@
 #include "support/formfixture.h"
 
+#include "app/forms.h"
+#include "app/vorwarnung1.h"
 #include "settings/settingsfile.h"
 #include "support/filesizelimit.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -37,6 +40,10 @@ private slots:
     void badFlagsDoNotSilenceTheRest();
     void fullDiskEndsTheRunWithTheBox();
     void linkInPlaceOfTheUpcomingFileIsReplaced();
+    void leadTimeWarningWhereTheDesktopShowsIt_data();
+    void leadTimeWarningWhereTheDesktopShowsIt();
+    void warningWindowClosesByKeyboard_data();
+    void warningWindowClosesByKeyboard();
 
 private:
     void run(const QDate& today, const QStringList& list, const QString& leadTime = "2");
@@ -276,6 +283,75 @@ void CheckTest::linkInPlaceOfTheUpcomingFileIsReplaced()
     QCOMPARE(fixture_->folder->readBytes(elsewhere), QByteArray("nicht anfassen\r\n"));
     QVERIFY(!QFileInfo(upcoming).isSymLink());
     QCOMPARE(fixture_->upcomingLines(), QStringList{"Morgen Erst   (wird 36);1"});
+}
+
+void CheckTest::leadTimeWarningWhereTheDesktopShowsIt_data()
+{
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("notifications");
+    QTest::addColumn<int>("balloons");
+    QTest::addColumn<int>("notificationsTried");
+    QTest::addColumn<bool>("window");
+    QTest::addRow("tray: balloons") << true << true << 2 << 0 << false;
+    QTest::addRow("no tray: notifications") << false << true << 0 << 2 << false;
+    QTest::addRow("neither: a window") << false << false << 0 << 2 << true;
+}
+
+void CheckTest::leadTimeWarningWhereTheDesktopShowsIt()
+{
+    QFETCH(bool, tray);
+    QFETCH(bool, notifications);
+    QFETCH(int, balloons);
+    QFETCH(int, notificationsTried);
+    QFETCH(bool, window);
+    fixture_->seams->tray.trayAvailable = tray;
+    fixture_->seams->notifier.serviceAvailable = notifications;
+    run(QDate(2026, 3, 8), {person("Eva", "Erst", "10.03.1990"), person("Zoe", "Zweit", "10.03.2000")});
+    const QString title = "In 2 Tage(n) hat folgende Person Tovalinero:";
+    QCOMPARE(fixture_->seams->tray.balloons.size(), balloons);
+    const auto& tried = fixture_->seams->notifier.attempts;
+    QCOMPARE(tried.size(), notificationsTried);
+    if (!tried.isEmpty()) {
+        QCOMPARE(tried.last().title, title);
+        QCOMPARE(tried.last().text, QStringLiteral("Eva Erst\r\nZoe Zweit\r\n"));
+    }
+    vorwarnung1* warning = Forms::Loaded<vorwarnung1>();
+    QCOMPARE(warning && warning->isVisible(), window);
+    if (window) {
+        QCOMPARE(warning->Label1->text(), title);
+        QCOMPARE(warning->Label2->text(), QStringLiteral("Eva Erst\nZoe Zweit"));
+    }
+}
+
+void CheckTest::warningWindowClosesByKeyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addRow("Escape") << int(Qt::Key_Escape);
+    QTest::addRow("Enter") << int(Qt::Key_Return);
+}
+
+void CheckTest::warningWindowClosesByKeyboard()
+{
+    QFETCH(int, key);
+    fixture_->seams->tray.trayAvailable = false;
+    fixture_->seams->notifier.serviceAvailable = false;
+    run(QDate(2026, 1, 30), {person("Anna", "Meier", "01.02.1980")});
+    QPointer<vorwarnung1> warning(Forms::Loaded<vorwarnung1>());
+    QVERIFY(warning);
+    QCOMPARE(warning->windowTitle(), QStringLiteral("Tovalinero Pro"));
+    QVERIFY(!warning->windowIcon().isNull());
+    QCOMPARE(warning->focusWidget(), warning->Command1);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(warning.data());
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("In 2 Tage(n) hat folgende Person Tovalinero:"));
+    QCOMPARE(window->text(QAccessible::Description), QStringLiteral("Anna Meier"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(warning->Command1)->text(QAccessible::Name),
+             QStringLiteral("Schließen"));
+    QTest::keyClick(warning.data(), Qt::Key(key));
+    FlushDeletedWindows();
+    QVERIFY(warning.isNull());
+    // Only the warning goes; the program runs on.
+    QCOMPARE(fixture_->programEnds, 0);
+    QVERIFY(Forms::Loaded<Form1>());
 }
 
 QTEST_MAIN(CheckTest)

@@ -1,5 +1,7 @@
 #include "support/formfixture.h"
+#include "support/notificationservice.h"
 
+#include "platform/notification.h"
 #include "platform/tray.h"
 
 #include <QApplication>
@@ -57,6 +59,9 @@ private slots:
     void trayMenuOpensTheWindow();
     void singleActivationBringsTheWindowBack_data();
     void singleActivationBringsTheWindowBack();
+    void notificationReachesTheDesktopService_data();
+    void notificationReachesTheDesktopService();
+    void withoutServiceNoNotificationIsShown();
 };
 
 // The program may remove the icon in answer to a click, which the icon must not see while it
@@ -161,6 +166,54 @@ void TrayTest::singleActivationBringsTheWindowBack()
     emit iconOf(tray).activated(QSystemTrayIcon::Trigger);
     QCoreApplication::processEvents();
     QCOMPARE(!form.isMinimized(), back);
+}
+
+void TrayTest::notificationReachesTheDesktopService_data()
+{
+    QTest::addColumn<QStringList>("capabilities");
+    QTest::addColumn<QString>("body");
+    QTest::addRow("plain text") << QStringList{"body"} << "Anna Meier\nBen & Jo <Kurz>";
+    QTest::addRow("service reads markup")
+        << QStringList{"body", "body-markup"} << "Anna Meier\nBen &amp; Jo &lt;Kurz&gt;";
+}
+
+void TrayTest::notificationReachesTheDesktopService()
+{
+    QFETCH(QStringList, capabilities);
+    QFETCH(QString, body);
+    PrivateBus bus;
+    QVERIFY2(bus.started(), "dbus-daemon did not start");
+    NotificationService service(capabilities);
+    QVERIFY(service.registerOn(bus));
+    const QString title = "In 2 Tage(n) hat folgende Person Tovalinero:";
+    {
+        DesktopNotifier notifier(bus.connect("notifier"));
+        QVERIFY(notifier.notify(title, "Anna Meier\r\n"));
+        QVERIFY(notifier.notify(title, "Anna Meier\r\nBen & Jo <Kurz>\r\n"));
+    }
+    QDBusConnection::disconnectFromBus("notifier");
+    const QList<Notification> received = service.received();
+    QCOMPARE(received.size(), 2);
+    QCOMPARE(received[0].summary, title);
+    QCOMPARE(received[0].body, QStringLiteral("Anna Meier"));
+    QCOMPARE(received[0].replacesId, 0u);
+    // The grown warning takes the place of the first, as a balloon does.
+    QVERIFY(received[1].replacesId != 0u);
+    QCOMPARE(received[1].body, body);
+}
+
+void TrayTest::withoutServiceNoNotificationIsShown()
+{
+    PrivateBus bus;
+    QVERIFY2(bus.started(), "dbus-daemon did not start");
+    {
+        DesktopNotifier onBusWithoutService(bus.connect("notifier"));
+        QVERIFY(!onBusWithoutService.notify("Titel", "Text"));
+        DesktopNotifier withoutBus(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "nowhere"));
+        QVERIFY(!withoutBus.notify("Titel", "Text"));
+    }
+    QDBusConnection::disconnectFromBus("notifier");
+    QDBusConnection::disconnectFromBus("nowhere");
 }
 
 QTEST_MAIN(TrayTest)

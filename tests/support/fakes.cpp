@@ -79,6 +79,7 @@ FakeSeams::FakeSeams()
     HelpSeam::install(&help);
     TraySeam::install(&tray);
     SoundSeam::install(&sound);
+    NotifierSeam::install(&notifier);
 }
 
 FakeSeams::~FakeSeams()
@@ -89,4 +90,5 @@ FakeSeams::~FakeSeams()
     HelpSeam::install(nullptr);
     TraySeam::install(nullptr);
     SoundSeam::install(nullptr);
+    NotifierSeam::install(nullptr);
 }

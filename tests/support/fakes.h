@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/help.h"
+#include "platform/notification.h"
 #include "platform/prompt.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -109,6 +110,19 @@ public:
     int menusShown = 0;
 };
 
+// Records every notification; without a service it takes none (as on a desktop without one).
+class FakeNotifier : public Notifier
+{
+public:
+    bool notify(const QString& title, const QString& text) override
+    {
+        attempts.append(Balloon{title, text, 0});
+        return serviceAvailable;
+    }
+    bool serviceAvailable = true;
+    QList<Balloon> attempts;
+};
+
 // Installs fakes for every seam the windows touch, for the life of a test.
 struct FakeSeams {
     FakeSeams();
@@ -119,4 +133,5 @@ struct FakeSeams {
     FakeHelp help;
     FakeTray tray;
     FakeSound sound;
+    FakeNotifier notifier;
 };
