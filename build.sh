@@ -8,7 +8,7 @@ build=${2:-build}
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
           libvmime-dev libcurl4-openssl-dev libxlsxwriter-dev libbenchmark-dev
-          python3-aiosmtpd poppler-utils python3-openpyxl xdg-utils dbus-daemon)
+          python3-aiosmtpd poppler-utils python3-openpyxl xdg-utils dbus-daemon fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

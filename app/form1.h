@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/listfile.h"
 #include "ui_form1.h"
 
 #include <QMainWindow>
@@ -27,7 +28,7 @@ public:
     bool SaveBirthdayList();
     // Replaces the whole list by the list file at path and saves it as the program's list. The
     // file is read completely first: when it cannot be read, nothing changes (false).
-    bool ReplaceBirthdayList(const QString& path);
+    bool ReplaceBirthdayList(const QString& path, ListSource source = ListSource::Written);
     // Whether the list on disk reached the grid; until then nothing may rewrite the list file.
     bool ListLoaded() const { return listLoaded_; }
     // True while changes of the list may be saved; otherwise says so and gives false.
@@ -73,8 +74,9 @@ public:
     void Grid1_RowChange(int row);
     void PrintBirthdayList();
 
-    // The version check at start-up.
+    // The version check at start-up and the menu's update question.
     void CheckForUpdate();
+    void ShowUpdateWebsitePrompt();
 
     // Tray.
     void Form_Resize();

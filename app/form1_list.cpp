@@ -113,10 +113,10 @@ bool Form1::SaveBirthdayList()
     return saved;
 }
 
-bool Form1::ReplaceBirthdayList(const QString& path)
+bool Form1::ReplaceBirthdayList(const QString& path, ListSource source)
 {
     QString error;
-    const auto rows = ReadListFileRows(path, &error);
+    const auto rows = ReadListFileRows(path, &error, source);
     if (!rows) {
         MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gelesen werden:\n%1\n\n%2\n\n"
                               "Die bisherige Liste bleibt unverändert.")

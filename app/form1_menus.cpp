@@ -1,7 +1,10 @@
 // The menu bar and the search box of the list tab.
 #include "app/form1.h"
 
+#include "app/copyright1.h"
 #include "app/forms.h"
+#include "app/oeffnen1.h"
+#include "app/speichern1.h"
 #include "common/callwebsite.h"
 #include "common/helpopen.h"
 #include "common/htmled.h"
@@ -55,11 +58,6 @@ QAction* addItem(QMenu* menu, const char* name, const QString& storedCaption, QS
     font.setItalic(italic);
     action->setFont(font);
     return action;
-}
-
-void ShowNotAvailable()
-{
-    MsgBox("Diese Funktion ist in dieser Version nicht verfügbar.", MsgButtons::Ok, MsgIcon::Information);
 }
 
 } // namespace
@@ -132,13 +130,13 @@ void Form1::BuildMenus()
 
 void Form1::offen1_Click()
 {
-    ShowNotAvailable();
+    Forms::ShowModal<oeffnen1>();
     UpdateCountLabels();
 }
 
 void Form1::spunter_Click()
 {
-    ShowNotAvailable();
+    Forms::ShowModal<speichern1>();
 }
 
 void Form1::import_free_Click()
@@ -162,7 +160,7 @@ void Form1::datensich_Click()
 
 void Form1::onlup_Click()
 {
-    ShowNotAvailable();
+    ShowUpdateWebsitePrompt();
 }
 
 void Form1::exi_Click()
@@ -210,7 +208,7 @@ void Form1::supportforum_Click()
 
 void Form1::cop_Click()
 {
-    ShowNotAvailable();
+    Forms::ShowModal<copyright1>();
 }
 
 void Form1::sevText2_Change()

@@ -2,8 +2,10 @@
 #include "app/form1.h"
 
 #include "app/forms.h"
+#include "app/listprint.h"
 #include "app/neuer_tov.h"
 #include "common/coolbar.h"
+#include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/sevtext.h"
 #include "platform/prompt.h"
@@ -11,6 +13,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QStyle>
 
 namespace
@@ -141,6 +144,22 @@ void Form1::Grid1_RowChange(int row)
 
 void Form1::PrintBirthdayList()
 {
-    MsgBox("Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar.", MsgButtons::Ok,
-           MsgIcon::Information);
+    QPrinter printer(QPrinter::HighResolution);
+    // Cancelling the print dialog prints nothing.
+    if (!PromptSeam::get().setupPrinter(printer))
+        return;
+    QList<PrintedPerson> persons;
+    const int count = Grid1->RowCount();
+    for (int i = 1; i <= count; ++i) {
+        const GridRow row = Grid1->Row(i);
+        persons.append(
+            {row.GetCell("tov_vorname"), row.GetCell("tov_nachname"), row.GetCell("tov_tovalinero")});
+    }
+    ShowBusyPointer();
+    QString error;
+    const bool printed = PrintPersonList(printer, persons, &error);
+    ShowNormalPointer();
+    if (!printed)
+        MsgBox("Die Tovalinerosliste konnte nicht gedruckt werden.\n\n" + error, MsgButtons::Ok,
+               MsgIcon::Critical);
 }

@@ -11,8 +11,14 @@
 // The row texts of a list file's text, each birth date re-formatted to "dd.mm.yyyy".
 QStringList ListRowsFromText(const QString& text);
 
+// Where a list file comes from. One the program has just written is read as it stands; a file
+// the user chose may be anything, and one that holds binary data, a TAB or a line of another
+// number of fields than ten is refused as no list file.
+enum class ListSource { Written, Chosen };
+
 // Reads a whole list file; on failure nothing and the reason in error.
-std::optional<QStringList> ReadListFileRows(const QString& path, QString* error = nullptr);
+std::optional<QStringList> ReadListFileRows(const QString& path, QString* error = nullptr,
+                                            ListSource source = ListSource::Written);
 
 // The bytes of a list file holding these row texts.
 QByteArray ListFileBytes(const QStringList& rowTexts);

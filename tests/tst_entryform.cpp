@@ -96,7 +96,6 @@ private slots:
     void deleteOne();
     void deleteAll_data();
     void deleteAll();
-    void printIsNotYetThere();
     void editorButtonOpensTheOwnGreeting_data();
     void editorButtonOpensTheOwnGreeting();
     void tabFollowsTheFieldsOnScreen();
@@ -640,14 +639,6 @@ void EntryFormTest::deleteAll()
         QCOMPARE(form.Grid1->RowCount(), rows);
         QCOMPARE(listFileBytes(), before);
     }
-}
-
-void EntryFormTest::printIsNotYetThere()
-{
-    Form1& form = loadList({person("Anna", "Meier", "01.02.1980", "0", "1", "anna@example.org")});
-    form.Coolbar1->Button("drucken")->click();
-    QCOMPARE(prompt().texts(),
-             QStringList{"Das Drucken der Tovalinerosliste ist in dieser Version nicht verfügbar."});
 }
 
 void EntryFormTest::editorButtonOpensTheOwnGreeting_data()

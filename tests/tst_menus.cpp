@@ -50,8 +50,6 @@ private slots:
     void menuBarInOrder();
     void menuItem_data();
     void menuItem();
-    void windowsNotBuiltYetSaySo_data();
-    void windowsNotBuiltYetSaySo();
     void dataWindowsOpenModally_data();
     void dataWindowsOpenModally();
     void exitQuestion_data();
@@ -158,26 +156,6 @@ void MenusTest::menuItem()
     QVERIFY(!item->icon().isNull());
     QVERIFY(!item->isCheckable());
     QVERIFY(item->isEnabled());
-}
-
-void MenusTest::windowsNotBuiltYetSaySo_data()
-{
-    QTest::addColumn<QString>("name");
-    for (const char* name : {"offen1", "spunter", "onlup", "cop"})
-        QTest::addRow("%s", name) << name;
-}
-
-void MenusTest::windowsNotBuiltYetSaySo()
-{
-    QFETCH(QString, name);
-    const int windows = FormRegistry::loadedCount();
-    action(name)->trigger();
-    const auto& boxes = fixture_->seams->prompt.messages;
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].text, QStringLiteral("Diese Funktion ist in dieser Version nicht verfügbar."));
-    QCOMPARE(boxes[0].title, QStringLiteral("Tovalinero"));
-    QCOMPARE(boxes[0].icon, MsgIcon::Information);
-    QCOMPARE(FormRegistry::loadedCount(), windows);
 }
 
 void MenusTest::dataWindowsOpenModally_data()

@@ -60,6 +60,8 @@ bool FakePrompt::setupPrinter(QPrinter& printer)
         return false;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(printToPdf);
+    if (printPageSize)
+        printer.setPageSize(*printPageSize);
     return true;
 }
 
@@ -80,6 +82,7 @@ FakeSeams::FakeSeams()
     TraySeam::install(&tray);
     SoundSeam::install(&sound);
     NotifierSeam::install(&notifier);
+    InternetSeam::install(&internet);
 }
 
 FakeSeams::~FakeSeams()
@@ -91,4 +94,5 @@ FakeSeams::~FakeSeams()
     TraySeam::install(nullptr);
     SoundSeam::install(nullptr);
     NotifierSeam::install(nullptr);
+    InternetSeam::install(nullptr);
 }

@@ -7,8 +7,10 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/tray.h"
+#include "support/fake_internet.h"
 
 #include <QList>
+#include <QPageSize>
 #include <QStringList>
 
 // Records every box and dialog and answers from a script; without a scripted answer a box
@@ -33,6 +35,8 @@ public:
     QList<std::optional<QFont>> fontAnswers;
     // Where the print goes (a PDF); empty cancels the print dialog.
     QString printToPdf;
+    // The paper chosen in the print dialog; the printer's default without one.
+    std::optional<QPageSize> printPageSize;
     int printDialogs = 0;
     QStringList texts() const;
 };
@@ -134,4 +138,5 @@ struct FakeSeams {
     FakeTray tray;
     FakeSound sound;
     FakeNotifier notifier;
+    FakeInternet internet;
 };

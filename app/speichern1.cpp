@@ -1,0 +1,52 @@
+#include "app/speichern1.h"
+
+#include "app/form1.h"
+#include "app/forms.h"
+#include "app/listfile.h"
+#include "common/mousepointer.h"
+#include "common/sevtext.h"
+#include "common/textfile.h"
+#include "platform/programfolder.h"
+#include "platform/prompt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QStyle>
+
+speichern1::speichern1(QWidget* parent)
+    : ListFileWindow("speichern1", QStringLiteral("Tovalinerosliste speichern unter..."),
+                     QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton),
+                     QStringLiteral("Sie haben hier die Möglichkeit Ihre bereits angelegten Tovalineroe in "
+                                    "eine externe Datei zu sichern."),
+                     QStringLiteral("Die Datei wurde erfolgreich gespeichert."), parent)
+{
+}
+
+void speichern1::sevText1_ButtonClick()
+{
+    const QString path =
+        sevText1->ShowSaveDialog(QStringLiteral("Tovalinerosliste speichern unter..."), ProgramFolder() + "/",
+                                 QString(), QStringLiteral("Tovalinerosliste (*.dat)|*.dat"), ".dat");
+    if (path.isEmpty())
+        return;
+    sevText1->SetText(QDir::toNativeSeparators(path));
+    Form1* main = Forms::Loaded<Form1>();
+    if (!main)
+        return;
+    ShowBusyPointer();
+    QStringList rows;
+    const int count = main->Grid1->RowCount();
+    rows.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        rows << main->Grid1->RowText(i);
+    QString error;
+    const bool saved = WriteFileAtomic(path, ListFileBytes(rows), &error, FileAccess::OwnerOnly);
+    ShowNormalPointer();
+    main->Grid1->Refresh();
+    Label3->setVisible(saved);
+    if (!saved)
+        MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gespeichert werden:\n%1\n\n%2")
+                   .arg(QDir::toNativeSeparators(path), error),
+               MsgButtons::Ok, MsgIcon::Critical);
+}

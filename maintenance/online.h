@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// "Online", or "Offline" when the system reports no connection at all.
+QString GetOnlineState();

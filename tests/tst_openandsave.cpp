@@ -1,0 +1,447 @@
+#include "support/filesizelimit.h"
+#include "support/formfixture.h"
+
+#include "app/forms.h"
+#include "app/oeffnen1.h"
+#include "app/speichern1.h"
+#include "common/moddraw.h"
+#include "common/sevtext.h"
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace
+{
+
+const QByteArray ThreePersons("Anna~Meier~01.02.1980~0~1~~Weg 1~12345~Ort~\r\n"
+                              "J\xfcrgen~M\xfcller~03.04.1975~1~0~<p>Alles Gute\n</p>~~~~j@m.de\r\n"
+                              "Bert~Abel~05.06.1970~0~0~\x80~~~~\r\n");
+
+} // namespace
+
+class OpenAndSaveTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void windowTexts_data();
+    void windowTexts();
+    void cancelChangesNothing_data();
+    void cancelChangesNothing();
+    void saveThenOpenGivesTheSameList();
+    void savingAnEmptyListGivesAnEmptyFile();
+    void openReplacesTheListAndRewritesItsFile_data();
+    void openReplacesTheListAndRewritesItsFile();
+    void openingTheListFileItselfKeepsIt();
+    void unreadableFileChangesNothing_data();
+    void unreadableFileChangesNothing();
+    void failedSaveSaysSoAndKeepsTheTarget_data();
+    void failedSaveSaysSoAndKeepsTheTarget();
+    void helpButtonOpensItsPage();
+    void menuOpensTheWindowsModally_data();
+    void menuOpensTheWindowsModally();
+
+private:
+    Form1& loadList(const QByteArray& bytes);
+    QByteArray listFile() const { return fixture_->folder->readBytes(listPath()); }
+    QString listPath() const { return fixture_->folder->data("tovalinero.dat"); }
+    QString path(const QString& name) const { return fixture_->folder->folder() + "/" + name; }
+    QStringList rows() const;
+    ListFileWindow& window(const QString& name);
+    FakePrompt& prompt() { return fixture_->seams->prompt; }
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+void OpenAndSaveTest::init()
+{
+    fixture_ = std::make_unique<FormFixture>();
+}
+
+void OpenAndSaveTest::cleanup()
+{
+    fixture_.reset();
+}
+
+Form1& OpenAndSaveTest::loadList(const QByteArray& bytes)
+{
+    fixture_->folder->writeBytes(listPath(), bytes);
+    Form1& form = fixture_->form();
+    form.LoadBirthdayList();
+    return form;
+}
+
+QStringList OpenAndSaveTest::rows() const
+{
+    QStringList texts;
+    for (int i = 1; i <= fixture_->form().Grid1->RowCount(); ++i)
+        texts << fixture_->form().Grid1->RowText(i);
+    return texts;
+}
+
+ListFileWindow& OpenAndSaveTest::window(const QString& name)
+{
+    if (name == "speichern1")
+        return Forms::Get<speichern1>();
+    return Forms::Get<oeffnen1>();
+}
+
+void OpenAndSaveTest::windowTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("success");
+    QTest::addRow("speichern1")
+        << "speichern1"
+        << "Tovalinerosliste speichern unter..."
+        << "Sie haben hier die Möglichkeit Ihre bereits angelegten Tovalineroe in eine "
+           "externe Datei zu sichern."
+        << "Die Datei wurde erfolgreich gespeichert.";
+    QTest::addRow("oeffnen1")
+        << "oeffnen1"
+        << "Tovalinerosliste öffnen"
+        << "Hier können Sie eine bereits gespeicherte Tovalinerosliste öffnen. Die vorhandene "
+           "Liste wird überschrieben. Wird automatisch zur Standard-Datei."
+        << "Die Datei wurde erfolgreich geöffnet und die Daten eingelesen.";
+}
+
+void OpenAndSaveTest::windowTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, heading);
+    QFETCH(QString, success);
+    loadList(ThreePersons);
+    ListFileWindow& w = window(name);
+    w.show();
+    QCOMPARE(w.objectName(), name);
+    QCOMPARE(w.windowTitle(), caption);
+    QCOMPARE(w.Label1->text(), heading);
+    QCOMPARE(w.Label2->text(),
+             QStringLiteral("Klicken Sie bitte auf den Button \"...\" um den Dialog zu öffnen."));
+    QCOMPARE(w.Label3->text(), success);
+    QVERIFY(!w.Label3->isVisible());
+    QCOMPARE(w.sevText1->Edit()->toolTip(), QStringLiteral("Bitte rechts auf den Button \"...\" klicken."));
+    QCOMPARE(w.sevText1->Button()->toolTip(), QStringLiteral("Hier klicken..."));
+    QCOMPARE(w.sevText1->Button()->text(), QStringLiteral("..."));
+    QVERIFY(w.sevText1->Button()->focusPolicy() & Qt::TabFocus);
+    QCOMPARE(w.Command1->text(), QStringLiteral("&Abbrechen"));
+    QCOMPARE(w.Command1->toolTip(), QStringLiteral("Klicken Sie hier um das Fenster zu schließen."));
+    QVERIFY(w.picBottom->painted());
+    QCOMPARE(w.findChild<QPushButton*>("Command2") != nullptr, name == "oeffnen1");
+    QVERIFY(w.findChild<QFrame*>("Line1"));
+    QVERIFY(w.findChild<QFrame*>("Line2"));
+    QVERIFY(w.findChild<QLabel*>("Image1"));
+    w.Command1->click();
+    FlushDeletedWindows();
+    QVERIFY(!Forms::Loaded<speichern1>());
+    QVERIFY(!Forms::Loaded<oeffnen1>());
+}
+
+void OpenAndSaveTest::cancelChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("filter");
+    QTest::addRow("speichern1") << "speichern1"
+                                << "Tovalinerosliste speichern unter..."
+                                << "Tovalinerosliste (*.dat)|*.dat";
+    QTest::addRow("oeffnen1")
+        << "oeffnen1"
+        << "Tovalinerosliste öffnen"
+        << "Tovalinerosliste (*.dat)|*.dat|Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*";
+}
+
+void OpenAndSaveTest::cancelChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, filter);
+    Form1& form = loadList(ThreePersons);
+    form.Grid1->SetCurrentRow(2);
+    const QStringList before = QDir(fixture_->folder->folder()).entryList(QDir::AllEntries | QDir::Hidden);
+    ListFileWindow& w = window(name);
+    w.sevText1->Button()->click();
+    QCOMPARE(prompt().fileRequests.size(), 1);
+    const FileRequest& dialog = prompt().fileRequests[0];
+    QCOMPARE(dialog.title, title);
+    QCOMPARE(dialog.folder, fixture_->folder->folder() + "/");
+    QCOMPARE(dialog.fileName, QString());
+    QCOMPARE(dialog.filter, filter);
+    QCOMPARE(dialog.defaultExtension, QStringLiteral(".dat"));
+    QVERIFY(prompt().messages.isEmpty());
+    QCOMPARE(w.sevText1->Text(), QString());
+    QVERIFY(w.Label3->isHidden());
+    QCOMPARE(listFile(), ThreePersons);
+    QCOMPARE(form.Grid1->RowCount(), 3);
+    QCOMPARE(form.Grid1->CurrentRow(), 2);
+    QCOMPARE(QDir(fixture_->folder->folder()).entryList(QDir::AllEntries | QDir::Hidden), before);
+}
+
+void OpenAndSaveTest::saveThenOpenGivesTheSameList()
+{
+    Form1& form = loadList(ThreePersons);
+    const QStringList saved = rows();
+    const QString copy = path("kopie.dat");
+    prompt().fileAnswers = {copy};
+    speichern1& save = Forms::Get<speichern1>();
+    save.show();
+    save.sevText1->Button()->click();
+    QCOMPARE(fixture_->folder->readBytes(copy), ThreePersons);
+    QCOMPARE(save.sevText1->Text(), QDir::toNativeSeparators(copy));
+    QVERIFY(save.Label3->isVisible());
+    QCOMPARE(listFile(), ThreePersons);
+    save.Command1->click();
+
+    // Another list takes the place of the first; opening the copy brings the first back.
+    fixture_->folder->writeBytes(listPath(), "Z~Z~01.01.1990~0~0~~~~~\r\n");
+    form.LoadBirthdayList();
+    QCOMPARE(form.Grid1->RowCount(), 4);
+    prompt().fileAnswers = {copy};
+    oeffnen1& open = Forms::Get<oeffnen1>();
+    open.show();
+    open.sevText1->Button()->click();
+    QCOMPARE(rows(), saved);
+    QCOMPARE(listFile(), ThreePersons);
+    QCOMPARE(form.Grid1->CurrentRow(), 1);
+    QVERIFY(open.Label3->isVisible());
+    QVERIFY(prompt().messages.isEmpty());
+    QVERIFY(QDir(fixture_->folder->folder() + "/report").exists());
+}
+
+void OpenAndSaveTest::savingAnEmptyListGivesAnEmptyFile()
+{
+    loadList(QByteArray());
+    const QString target = path("leer.dat");
+    fixture_->folder->writeBytes(target, "alt\r\n");
+    prompt().fileAnswers = {target};
+    speichern1& save = Forms::Get<speichern1>();
+    save.sevText1->Button()->click();
+    QVERIFY(QFile::exists(target));
+    QCOMPARE(fixture_->folder->readBytes(target), QByteArray());
+    QVERIFY(!save.Label3->isHidden());
+}
+
+void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("listFile");
+    QTest::addColumn<QString>("name");
+    QTest::addRow("1.2.1980 comes back as 01.02.1980")
+        << QByteArray("Neu~Eins~1.2.1980~1~0~~~~~a@b.de\r\n")
+        << QByteArray("Neu~Eins~01.02.1980~1~0~~~~~a@b.de\r\n") << "andere.dat";
+    QTest::addRow("three lines, no end at the last, from a .txt")
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~")
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~\r\n")
+        << "liste.txt";
+    QTest::addRow("an empty line stays a row, a file without a dot")
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n")
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n") << "liste";
+    QTest::addRow("empty file, empty list") << QByteArray() << QByteArray() << "leer.dat";
+}
+
+void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, listFile);
+    QFETCH(QString, name);
+    QByteArray fifty;
+    for (int i = 0; i < 50; ++i)
+        fifty += "Alt~Person~01.01.1990~0~0~~~~~\r\n";
+    Form1& form = loadList(fifty);
+    form.Grid1->SetCurrentRow(40);
+    fixture_->folder->writeBytes(path(name), file);
+    prompt().fileAnswers = {path(name)};
+    form.Label4[0]->setText("alt");
+    oeffnen1& open = Forms::Get<oeffnen1>();
+    open.sevText1->Button()->click();
+    QCOMPARE(this->listFile(), listFile);
+    QCOMPARE(form.Grid1->RowCount(), static_cast<int>(listFile.count("\r\n")));
+    QCOMPARE(form.Grid1->CurrentRow(), form.Grid1->RowCount() > 0 ? 1 : 0);
+    QCOMPARE(form.Label4[0]->text(),
+             QStringLiteral("Tovalineroe: %1 - In 2026: 0").arg(form.Grid1->RowCount()));
+    QVERIFY(!open.Label3->isHidden());
+    QVERIFY(prompt().messages.isEmpty());
+}
+
+void OpenAndSaveTest::openingTheListFileItselfKeepsIt()
+{
+    const QByteArray list("A~B~1.2.1980~0~0~~~~~\r\nC~D~02.02.1991~0~0~~~~~\r\n");
+    Form1& form = loadList(list);
+    prompt().fileAnswers = {listPath()};
+    Forms::Get<oeffnen1>().sevText1->Button()->click();
+    QCOMPARE(form.Grid1->RowCount(), 2);
+    QCOMPARE(listFile(), QByteArray("A~B~01.02.1980~0~0~~~~~\r\nC~D~02.02.1991~0~0~~~~~\r\n"));
+}
+
+void OpenAndSaveTest::unreadableFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("missing file") << "fehlt.dat" << QByteArray() << "";
+    QTest::addRow("a folder") << "ordner" << QByteArray() << "";
+    QTest::addRow("a picture") << "bild.dat" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR~~~~~~~~~", 25)
+                               << "Binärdaten";
+    QTest::addRow("a list of the free version")
+        << "free.txt" << QByteArray("Anna;Meier;01.02.1980\r\n") << "Zeile 1 hat 1 statt 10 Felder";
+    QTest::addRow("a damaged line") << "kaputt.dat"
+                                    << QByteArray("A~B~01.01.1990~0~0~~~~~\r\nC~D~02.02.1991~0~0\r\n")
+                                    << "Zeile 2 hat 5 statt 10 Felder";
+    QTest::addRow("a TAB inside") << "tab.dat" << QByteArray("A~B~01.01.1990~0~0~\t~~~~\r\n") << "Tabulator";
+}
+
+void OpenAndSaveTest::unreadableFileChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    Form1& form = loadList(ThreePersons);
+    form.Grid1->SetCurrentRow(3);
+    if (name == "ordner")
+        QDir(fixture_->folder->folder()).mkdir(name);
+    else if (!content.isEmpty())
+        fixture_->folder->writeBytes(path(name), content);
+    prompt().fileAnswers = {path(name)};
+    oeffnen1& open = Forms::Get<oeffnen1>();
+    open.sevText1->Button()->click();
+    QCOMPARE(form.Grid1->RowCount(), 3);
+    QCOMPARE(form.Grid1->CurrentRow(), 3);
+    QCOMPARE(listFile(), ThreePersons);
+    QVERIFY(open.Label3->isHidden());
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages[0];
+    QCOMPARE(box.icon, MsgIcon::Critical);
+    QVERIFY(box.text.contains(QDir::toNativeSeparators(path(name))));
+    QVERIFY(box.text.contains(reason));
+    QVERIFY(box.text.endsWith("Die bisherige Liste bleibt unverändert."));
+}
+
+void OpenAndSaveTest::failedSaveSaysSoAndKeepsTheTarget_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addRow("read-only file system") << "proc";
+    QTest::addRow("folder gone") << "missing";
+    QTest::addRow("full disk") << "full";
+    QTest::addRow("read-only file") << "readonly";
+}
+
+void OpenAndSaveTest::failedSaveSaysSoAndKeepsTheTarget()
+{
+    QFETCH(QString, how);
+    if (how == "readonly" && geteuid() == 0)
+        QSKIP("the superuser writes read-only files");
+    QByteArray list;
+    for (int i = 0; i < 40; ++i)
+        list += "Anna~Meier~01.02.1980~0~1~~Weg 1~12345~Ort~\r\n";
+    loadList(list);
+    const QByteArray old("alt\r\n");
+    QString target = path("ziel.dat");
+    if (how == "proc")
+        target = "/proc/tovalinero-ziel.dat";
+    else if (how == "missing")
+        target = path("weg/ziel.dat");
+    else
+        fixture_->folder->writeBytes(target, old);
+    if (how == "readonly")
+        QFile::setPermissions(target, QFile::ReadOwner);
+
+    // A first save succeeds; the failed second one must not leave its success line standing.
+    speichern1& save = Forms::Get<speichern1>();
+    prompt().fileAnswers = {path("erste.dat"), target};
+    save.sevText1->Button()->click();
+    QVERIFY(!save.Label3->isHidden());
+    {
+        std::optional<FileSizeLimit> diskFull;
+        if (how == "full")
+            diskFull.emplace(200);
+        save.sevText1->Button()->click();
+    }
+    QVERIFY(save.Label3->isHidden());
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages[0];
+    QCOMPARE(box.icon, MsgIcon::Critical);
+    QVERIFY(box.text.startsWith("Die Tovalinerosliste konnte nicht gespeichert werden:"));
+    QVERIFY(box.text.contains(QDir::toNativeSeparators(target)));
+    QVERIFY(!box.text.section("\n\n", 1).trimmed().isEmpty());
+    if (how == "full" || how == "readonly")
+        QCOMPARE(fixture_->folder->readBytes(target), old);
+    else
+        QVERIFY(!QFile::exists(target));
+    QCOMPARE(listFile(), list);
+    QCOMPARE(QDir(fixture_->folder->folder()).entryList({"*.dat*"}, QDir::Files | QDir::Hidden),
+             (how == "full" || how == "readonly") ? QStringList({"erste.dat", "ziel.dat"})
+                                                  : QStringList{"erste.dat"});
+}
+
+void OpenAndSaveTest::helpButtonOpensItsPage()
+{
+    oeffnen1& open = Forms::Get<oeffnen1>();
+    QCOMPARE(open.Command2->text(), QString());
+    QVERIFY(!open.Command2->icon().isNull());
+    QCOMPARE(open.Command2->accessibleName(), QStringLiteral("Hilfe"));
+    open.Command2->click();
+    QCOMPARE(fixture_->seams->help.calls,
+             QStringList{QStringLiteral("context %1/tovalinero.chm 280").arg(fixture_->folder->folder())});
+}
+
+void OpenAndSaveTest::menuOpensTheWindowsModally_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("window");
+    QTest::addRow("Tovalinerosliste öffnen") << "offen1"
+                                             << "oeffnen1";
+    QTest::addRow("Tovalinerosliste speichern unter") << "spunter"
+                                                      << "speichern1";
+}
+
+void OpenAndSaveTest::menuOpensTheWindowsModally()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, window);
+    Form1& form = loadList(ThreePersons);
+    const QString file = path("menu.dat");
+    fixture_->folder->writeBytes(file, "Neu~Eins~01.02.1980~1~0~~~~~\r\n");
+    prompt().fileAnswers = {file};
+    for (QLabel* label : form.Label4)
+        label->setText("alt");
+    bool modal = false;
+    bool done = false;
+    // Only acts in the window: the checks come after the menu's call has returned.
+    QTimer::singleShot(0, [&] {
+        if (auto* w = qobject_cast<ListFileWindow*>(QApplication::activeModalWidget())) {
+            modal = w->objectName() == window && w->isModal();
+            w->sevText1->Button()->click();
+            done = !w->Label3->isHidden();
+            w->Command1->click();
+        }
+    });
+    form.findChild<QAction*>(item)->trigger();
+    QVERIFY(modal);
+    QVERIFY(done);
+    FlushDeletedWindows();
+    QVERIFY(!Forms::Loaded<speichern1>());
+    QVERIFY(!Forms::Loaded<oeffnen1>());
+    QVERIFY(prompt().messages.isEmpty());
+    if (window == "oeffnen1") {
+        QCOMPARE(form.Grid1->RowCount(), 1);
+        for (QLabel* label : form.Label4)
+            QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 1 - In 2026: 0"));
+    } else {
+        QCOMPARE(fixture_->folder->readBytes(file), ThreePersons);
+        QCOMPARE(form.Label4[0]->text(), QStringLiteral("alt"));
+    }
+}
+
+QTEST_MAIN(OpenAndSaveTest)
+#include "tst_openandsave.moc"
