@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,9 +65,8 @@ ListFileWindow::ListFileWindow(const QString& name, const QString& caption, cons
     sevText1->Edit()->setAccessibleDescription(Label2->text());
     sevText1->Button()->setToolTip("Hier klicken...");
     sevText1->Button()->setAccessibleName("Datei auswählen");
-    // The button is the window's action, so it is reached by Tab, and Enter in the field presses it.
+    // The button is the window's action, so it is reached by Tab.
     sevText1->Button()->setFocusPolicy(Qt::StrongFocus);
-    connect(sevText1->Edit(), &QLineEdit::returnPressed, sevText1->Button(), &QToolButton::click);
     connect(sevText1, &SevText::ButtonClick, this, [this] { sevText1_ButtonClick(); });
 
     Label3 = new QLabel(success, this);
@@ -116,6 +116,19 @@ void ListFileWindow::Form_Load()
 void ListFileWindow::Command1_Click()
 {
     Forms::Unload(this);
+}
+
+void ListFileWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the button that has the focus, and anywhere else chooses the file.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()))
+            button->click();
+        else
+            sevText1->Button()->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void ListFileWindow::done(int result)

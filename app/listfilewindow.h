@@ -33,6 +33,7 @@ public:
     void done(int result) override;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     ListFileWindow(const QString& name, const QString& caption, const QIcon& picture, const QString& heading,
                    const QString& success, QWidget* parent);
 };

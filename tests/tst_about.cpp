@@ -31,10 +31,12 @@ void AboutTest::menuShowsTheRunningVersion()
 {
     QStringList seen;
     bool modal = false;
+    bool pictured = false;
     // Only reads the box and closes it: the checks come after the menu's call has returned.
     QTimer::singleShot(0, [&] {
         if (auto* box = qobject_cast<copyright1*>(QApplication::activeModalWidget())) {
             modal = box->isModal();
+            pictured = !box->Image[0]->pixmap().isNull() && !box->windowIcon().isNull();
             seen << box->windowTitle() << box->sevTabStrip1->tabText(0) << box->sevTabStrip1->tabText(1)
                  << box->Label1[1]->text() << box->Label2[0]->text() << box->Label2[1]->text()
                  << box->Label3->text() << box->Command1->text();
@@ -43,6 +45,7 @@ void AboutTest::menuShowsTheRunningVersion()
     });
     fixture_->form().findChild<QAction*>("cop")->trigger();
     QVERIFY(modal);
+    QVERIFY(pictured);
     QCOMPARE(seen, (QStringList{"Copyright", "&Programm", "&Hersteller", "Tovalinero Pro",
                                 "Version " + VersionText(), "Build 104", "Stand 29.12.2020", "&Okay"}));
     QCOMPARE(VersionText(), QStringLiteral("3.1.1"));

@@ -48,6 +48,8 @@ private slots:
     void failedSaveSaysSoAndKeepsTheTarget_data();
     void failedSaveSaysSoAndKeepsTheTarget();
     void helpButtonOpensItsPage();
+    void enterChoosesTheFile_data();
+    void enterChoosesTheFile();
     void menuOpensTheWindowsModally_data();
     void menuOpensTheWindowsModally();
 
@@ -393,6 +395,37 @@ void OpenAndSaveTest::helpButtonOpensItsPage()
     open.Command2->click();
     QCOMPARE(fixture_->seams->help.calls,
              QStringList{QStringLiteral("context %1/tovalinero.chm 280").arg(fixture_->folder->folder())});
+}
+
+void OpenAndSaveTest::enterChoosesTheFile_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("dialog");
+    QTest::addColumn<bool>("closed");
+    QTest::addRow("on the button \"...\"") << "button" << true << false;
+    QTest::addRow("in the field") << "field" << true << false;
+    QTest::addRow("on Abbrechen") << "Abbrechen" << false << true;
+}
+
+void OpenAndSaveTest::enterChoosesTheFile()
+{
+    QFETCH(QString, focus);
+    QFETCH(bool, dialog);
+    QFETCH(bool, closed);
+    loadList(ThreePersons);
+    speichern1& save = Forms::Get<speichern1>();
+    save.show();
+    save.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&save));
+    QCOMPARE(save.focusWidget(), save.sevText1->Button());
+    QWidget* target = focus == "button"  ? static_cast<QWidget*>(save.sevText1->Button())
+                      : focus == "field" ? static_cast<QWidget*>(save.sevText1->Edit())
+                                         : save.Command1;
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(prompt().fileRequests.size(), dialog ? 1 : 0);
+    FlushDeletedWindows();
+    QCOMPARE(Forms::Loaded<speichern1>() == nullptr, closed);
 }
 
 void OpenAndSaveTest::menuOpensTheWindowsModally_data()

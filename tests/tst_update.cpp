@@ -142,6 +142,7 @@ void UpdateTest::offeredVersion()
     QVERIFY(!notice()->isModal());
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(notice()->windowTitle(), QStringLiteral("Neues Update"));
+    QVERIFY(!notice()->Image1->pixmap().isNull());
     QCOMPARE(
         notice()->Label1->text(),
         QStringLiteral("Es liegt ein neues Update von \"Tovalinero Pro\" vor. Die neue Version lautet:"));
