@@ -33,7 +33,6 @@ update_vorhanden::update_vorhanden(QWidget* parent) : QDialog(parent)
     courier.setBold(true);
     updVersion->setFont(courier);
     updVersion->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    updVersion->setAccessibleName(QStringLiteral("Neue Version"));
 
     Command2 = new QPushButton("&Update starten", this);
     Command2->setObjectName("Command2");

@@ -48,6 +48,7 @@ private slots:
     void failedSaveSaysSoAndKeepsTheTarget_data();
     void failedSaveSaysSoAndKeepsTheTarget();
     void helpButtonOpensItsPage();
+    void allFilesMeansEveryFile();
     void enterChoosesTheFile_data();
     void enterChoosesTheFile();
     void menuOpensTheWindowsModally_data();
@@ -395,6 +396,25 @@ void OpenAndSaveTest::helpButtonOpensItsPage()
     open.Command2->click();
     QCOMPARE(fixture_->seams->help.calls,
              QStringList{QStringLiteral("context %1/tovalinero.chm 280").arg(fixture_->folder->folder())});
+}
+
+void OpenAndSaveTest::allFilesMeansEveryFile()
+{
+    QDir folder(fixture_->folder->folder());
+    fixture_->folder->writeBytes(path("liste"), QByteArray());
+    fixture_->folder->writeBytes(path("liste.txt"), QByteArray());
+    Forms::Get<oeffnen1>().sevText1->Button()->click();
+    const QStringList filters = ToQtFilter(prompt().fileRequests.at(0).filter).split(";;");
+    QCOMPARE(filters.size(), 3);
+    QCOMPARE(filters[0], QStringLiteral("Tovalinerosliste (*.dat)"));
+    // The file dialog lists the files that match the patterns in the brackets.
+    const auto patterns = [](const QString& entry) {
+        return entry.section('(', -1).chopped(1).split(' ', Qt::SkipEmptyParts);
+    };
+    const QStringList all = folder.entryList(patterns(filters[2]), QDir::Files);
+    QVERIFY(all.contains("liste"));
+    QVERIFY(all.contains("liste.txt"));
+    QCOMPARE(folder.entryList(patterns(filters[1]), QDir::Files), QStringList{"liste.txt"});
 }
 
 void OpenAndSaveTest::enterChoosesTheFile_data()
