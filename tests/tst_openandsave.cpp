@@ -47,6 +47,7 @@ private slots:
     void unreadableFileChangesNothing();
     void failedSaveSaysSoAndKeepsTheTarget_data();
     void failedSaveSaysSoAndKeepsTheTarget();
+    void killedSaveKeepsTheTarget();
     void helpButtonOpensItsPage();
     void allFilesMeansEveryFile();
     void enterChoosesTheFile_data();
@@ -385,6 +386,22 @@ void OpenAndSaveTest::failedSaveSaysSoAndKeepsTheTarget()
     QCOMPARE(QDir(fixture_->folder->folder()).entryList({"*.dat*"}, QDir::Files | QDir::Hidden),
              (how == "full" || how == "readonly") ? QStringList({"erste.dat", "ziel.dat"})
                                                   : QStringList{"erste.dat"});
+}
+
+void OpenAndSaveTest::killedSaveKeepsTheTarget()
+{
+    QByteArray list;
+    for (int i = 0; i < 200; ++i)
+        list += "Anna~Meier~01.02.1980~0~1~~Weg 1~12345~Ort~\r\n";
+    loadList(list);
+    const QString target = path("sicherung.dat");
+    fixture_->folder->writeBytes(target, ThreePersons);
+    prompt().fileAnswers = {target};
+    speichern1& save = Forms::Get<speichern1>();
+    QVERIFY(KilledDuringWrite(1000, [&] { save.sevText1->Button()->click(); }));
+    QCOMPARE(fixture_->folder->readBytes(target), ThreePersons);
+    QCOMPARE(QDir(fixture_->folder->folder()).entryList({"sicherung*"}, QDir::Files | QDir::Hidden),
+             QStringList{"sicherung.dat"});
 }
 
 void OpenAndSaveTest::helpButtonOpensItsPage()
