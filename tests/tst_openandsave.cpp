@@ -45,6 +45,7 @@ private slots:
     void openingTheListFileItselfKeepsIt();
     void unreadableFileChangesNothing_data();
     void unreadableFileChangesNothing();
+    void listTheProgramWroteIsTakenAsItStands();
     void failedSaveSaysSoAndKeepsTheTarget_data();
     void failedSaveSaysSoAndKeepsTheTarget();
     void killedSaveKeepsTheTarget();
@@ -329,6 +330,17 @@ void OpenAndSaveTest::unreadableFileChangesNothing()
     QVERIFY(box.text.contains(QDir::toNativeSeparators(path(name))));
     QVERIFY(box.text.contains(reason));
     QVERIFY(box.text.endsWith("Die bisherige Liste bleibt unverändert."));
+}
+
+// The restore writes the list file first and then shows it: whatever it wrote must reach the
+// grid, or the next save would bring the old list back.
+void OpenAndSaveTest::listTheProgramWroteIsTakenAsItStands()
+{
+    Form1& form = loadList(ThreePersons);
+    fixture_->folder->writeBytes(listPath(), "A~B~1.2.1980\r\n");
+    QVERIFY(form.ReplaceBirthdayList(listPath()));
+    QCOMPARE(rows(), QStringList{"A\tB\t01.02.1980"});
+    QVERIFY(prompt().messages.isEmpty());
 }
 
 void OpenAndSaveTest::failedSaveSaysSoAndKeepsTheTarget_data()
