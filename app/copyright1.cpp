@@ -1,6 +1,7 @@
 #include "app/copyright1.h"
 
 #include "app/forms.h"
+#include "app/programicon.h"
 #include "common/callwebsite.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
@@ -64,7 +65,7 @@ copyright1::copyright1(QWidget* parent) : QDialog(parent)
 {
     setObjectName("copyright1");
     setWindowTitle("Copyright");
-    const QIcon programIcon(QStringLiteral(":/icons/tovalinero.xpm"));
+    const QIcon programIcon = ProgramIcon();
     setWindowIcon(programIcon);
 
     sevTabStrip1 = new QTabWidget(this);

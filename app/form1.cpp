@@ -31,9 +31,6 @@ QString upcomingFilePath()
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent), Timer1(new QTimer(this))
 {
-    // The icons are compiled into the program's static library, whose linker drops them unless
-    // they are asked for; the main window is always the first window.
-    Q_INIT_RESOURCE(resources);
     setupUi(this);
     setWindowIcon(ProgramIcon());
     Label4 = {Label4_0, Label4_1, Label4_2};

@@ -20,7 +20,7 @@ void Form1::CheckForUpdate()
         return;
     const QPointer<Form1> alive(this);
     const bool downloaded = DownloadUpdateInfo();
-    if (!alive)
+    if (!alive || FormRegistry::programEnding())
         return;
     const QString path = UpdateInfoFilePath();
     const QString offered = ReadLineN(path, 1);

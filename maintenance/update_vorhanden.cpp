@@ -1,6 +1,7 @@
 #include "maintenance/update_vorhanden.h"
 
 #include "app/forms.h"
+#include "app/programicon.h"
 #include "common/callwebsite.h"
 #include "common/webaddresses.h"
 #include "platform/prompt.h"
@@ -15,11 +16,11 @@ update_vorhanden::update_vorhanden(QWidget* parent) : QDialog(parent)
 {
     setObjectName("update_vorhanden");
     setWindowTitle("Neues Update");
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tovalinero.xpm")));
+    setWindowIcon(ProgramIcon());
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
-    Image1->setPixmap(QIcon(QStringLiteral(":/icons/tovalinero.xpm")).pixmap(48, 48));
+    Image1->setPixmap(ProgramIcon().pixmap(48, 48));
     Label1 = new QLabel(
         QStringLiteral("Es liegt ein neues Update von \"Tovalinero Pro\" vor. Die neue Version lautet:"),
         this);

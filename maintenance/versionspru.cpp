@@ -61,7 +61,7 @@ bool DownloadUpdateInfo()
     letPendingEventsRun();
     if (!bytes || !WriteFileAtomic(target, *bytes, &error)) {
         // Closing the program while it waited leaves nobody to tell.
-        if (FormRegistry::loadedCount() > 0)
+        if (!FormRegistry::programEnding())
             ReportFailedUpdateCheck();
         return false;
     }
