@@ -26,6 +26,9 @@ public:
     // The list and its file.
     void LoadBirthdayList();
     bool SaveBirthdayList();
+    // Writes the list in the grid to a list file at path (the list's own or another); a failure
+    // is told to the user and leaves the file as it was.
+    bool WriteBirthdayListTo(const QString& path);
     // Replaces the whole list by the list file at path and saves it as the program's list. The
     // file is read completely first: when it cannot be read, nothing changes (false).
     bool ReplaceBirthdayList(const QString& path, ListSource source = ListSource::Written);

@@ -96,6 +96,11 @@ bool Form1::SaveBirthdayList()
     // A list that never reached the grid must not be written over the one on disk.
     if (!ListChangeAllowed())
         return false;
+    return WriteBirthdayListTo(listFilePath());
+}
+
+bool Form1::WriteBirthdayListTo(const QString& path)
+{
     ShowBusyPointer();
     QStringList rows;
     const int count = Grid1->RowCount();
@@ -103,12 +108,12 @@ bool Form1::SaveBirthdayList()
     for (int i = 1; i <= count; ++i)
         rows << Grid1->RowText(i);
     QString error;
-    const bool saved = WriteFileAtomic(listFilePath(), ListFileBytes(rows), &error, FileAccess::OwnerOnly);
+    const bool saved = WriteFileAtomic(path, ListFileBytes(rows), &error, FileAccess::OwnerOnly);
     ShowNormalPointer();
     Grid1->Refresh();
     if (!saved)
         MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gespeichert werden:\n%1\n\n%2")
-                   .arg(QDir::toNativeSeparators(listFilePath()), error),
+                   .arg(QDir::toNativeSeparators(path), error),
                MsgButtons::Ok, MsgIcon::Critical);
     return saved;
 }

@@ -34,19 +34,6 @@ void speichern1::sevText1_ButtonClick()
     Form1* main = Forms::Loaded<Form1>();
     if (!main)
         return;
-    ShowBusyPointer();
-    QStringList rows;
-    const int count = main->Grid1->RowCount();
-    rows.reserve(count);
-    for (int i = 1; i <= count; ++i)
-        rows << main->Grid1->RowText(i);
-    QString error;
-    const bool saved = WriteFileAtomic(path, ListFileBytes(rows), &error, FileAccess::OwnerOnly);
-    ShowNormalPointer();
-    main->Grid1->Refresh();
-    Label3->setVisible(saved);
-    if (!saved)
-        MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gespeichert werden:\n%1\n\n%2")
-                   .arg(QDir::toNativeSeparators(path), error),
-               MsgButtons::Ok, MsgIcon::Critical);
+    Label3->hide();
+    Label3->setVisible(main->WriteBirthdayListTo(path));
 }

@@ -359,14 +359,7 @@ void eMail_Fenster::setSmtpMembers(const QString& plainText)
     if (server.host != serverLine)
         smtp->SetPort(server.port);
     smtp->SetMailerText(GreetingSender::MailerText(2));
-    smtp->SetFromName(Settings::Read(Settings::SmtpFromName));
-    smtp->SetOrganization(Settings::Read(Settings::SmtpFromCompany));
-    smtp->SetFromAddress(Settings::Read(Settings::SmtpFromAddress));
-    if (Settings::ReadNumberOrZero(Settings::SmtpAuthRequired) == 1) {
-        smtp->SetUseAuthentication(true);
-        smtp->SetUserName(Settings::Read(Settings::SmtpUserName));
-        smtp->SetPassword(Settings::Read(Settings::SmtpPassword));
-    }
+    SetSenderAccount(*smtp);
     smtp->SetReadReceipt(ReadReceipt.toInt() != 0);
     if (!MailPriority.isEmpty())
         smtp->SetPriority(PriorityNumber(MailPriority));

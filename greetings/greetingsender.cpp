@@ -242,14 +242,7 @@ void Send(Body body, const WindowParts& parts)
     smtp->SetHost(server.host);
     smtp->SetPort(server.port);
     smtp->SetMailerText(MailerText(1));
-    smtp->SetFromName(Settings::Read(Settings::SmtpFromName));
-    smtp->SetOrganization(Settings::Read(Settings::SmtpFromCompany));
-    smtp->SetFromAddress(Settings::Read(Settings::SmtpFromAddress));
-    if (Settings::ReadNumberOrZero(Settings::SmtpAuthRequired) == 1) {
-        smtp->SetUseAuthentication(true);
-        smtp->SetUserName(Settings::Read(Settings::SmtpUserName));
-        smtp->SetPassword(Settings::Read(Settings::SmtpPassword));
-    }
+    SetSenderAccount(*smtp);
     smtp->SetReadReceipt(Settings::ReadNumberOrZero(Settings::ReadReceiptRequested) != 0);
     smtp->SetToAddress(PersonEmail);
     smtp->SetSubject(Settings::Read(Settings::GreetingSubject));
@@ -315,4 +308,16 @@ GreetingWorkBox::GreetingWorkBox(QWidget* parent) : QWidget(parent)
 void GreetingWorkBox::LoadFile(const QString& path)
 {
     text_ = ReadTextFile(path).value_or(QString());
+}
+
+void SetSenderAccount(SmtpControl& smtp)
+{
+    smtp.SetFromName(Settings::Read(Settings::SmtpFromName));
+    smtp.SetOrganization(Settings::Read(Settings::SmtpFromCompany));
+    smtp.SetFromAddress(Settings::Read(Settings::SmtpFromAddress));
+    if (Settings::ReadNumberOrZero(Settings::SmtpAuthRequired) == 1) {
+        smtp.SetUseAuthentication(true);
+        smtp.SetUserName(Settings::Read(Settings::SmtpUserName));
+        smtp.SetPassword(Settings::Read(Settings::SmtpPassword));
+    }
 }

@@ -135,3 +135,7 @@ public:
 private:
     QString text_;
 };
+
+// The sender's account from the settings: name, company, address and, where the server asks
+// for it, user name and password. Greetings and the composer send through the same account.
+void SetSenderAccount(SmtpControl& smtp);
