@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/listfile.h"
 #include "ui_form1.h"
 
 #include <QMainWindow>
@@ -30,8 +29,11 @@ public:
     // is told to the user and leaves the file as it was.
     bool WriteBirthdayListTo(const QString& path);
     // Replaces the whole list by the list file at path and saves it as the program's list. The
-    // file is read completely first: when it cannot be read, nothing changes (false).
-    bool ReplaceBirthdayList(const QString& path, ListSource source = ListSource::Written);
+    // file is read completely first: when it cannot be read, or a file other than the program's
+    // own list is no list, nothing changes (false).
+    bool ReplaceBirthdayList(const QString& path);
+    // Shows rows that the list file now holds (an import or a restore has just written it).
+    void ShowBirthdayRows(const QStringList& rows);
     // Whether the list on disk reached the grid; until then nothing may rewrite the list file.
     bool ListLoaded() const { return listLoaded_; }
     // True while changes of the list may be saved; otherwise says so and gives false.

@@ -93,14 +93,15 @@ bool Form1::ListChangeAllowed()
 
 bool Form1::SaveBirthdayList()
 {
-    // A list that never reached the grid must not be written over the one on disk.
-    if (!ListChangeAllowed())
-        return false;
     return WriteBirthdayListTo(listFilePath());
 }
 
 bool Form1::WriteBirthdayListTo(const QString& path)
 {
+    // A list that never reached the grid must not be written over the one on disk, also not
+    // when save-as is pointed at it.
+    if (QFileInfo(path) == QFileInfo(listFilePath()) && !ListChangeAllowed())
+        return false;
     ShowBusyPointer();
     QStringList rows;
     const int count = Grid1->RowCount();
@@ -118,10 +119,13 @@ bool Form1::WriteBirthdayListTo(const QString& path)
     return saved;
 }
 
-bool Form1::ReplaceBirthdayList(const QString& path, ListSource source)
+bool Form1::ReplaceBirthdayList(const QString& path)
 {
+    // The program's own list file is taken as it stands; any other file must look like a list
+    // before it replaces this one.
+    const bool ownList = QFileInfo(path) == QFileInfo(listFilePath());
     QString error;
-    const auto rows = ReadListFileRows(path, &error, source);
+    const auto rows = ReadListFileRows(path, &error, ownList ? ListSource::Written : ListSource::Chosen);
     if (!rows) {
         MsgBox(QStringLiteral("Die Tovalinerosliste konnte nicht gelesen werden:\n%1\n\n%2\n\n"
                               "Die bisherige Liste bleibt unverändert.")
@@ -129,20 +133,24 @@ bool Form1::ReplaceBirthdayList(const QString& path, ListSource source)
                MsgButtons::Ok, MsgIcon::Critical);
         return false;
     }
+    ShowBirthdayRows(*rows);
+    return SaveBirthdayList();
+}
+
+void Form1::ShowBirthdayRows(const QStringList& rows)
+{
     ShowBusyPointer();
     if (Grid1->ColumnCount() == 0) {
         PrepareListGrid();
         Grid1->FillSwitch(false);
     }
-    Grid1->ReplaceRows(*rows);
+    Grid1->ReplaceRows(rows);
     Grid1->NotifyRowsAdded();
     Grid1->SetCurrentRow(1);
     Grid1->Refresh();
     listLoaded_ = true;
     ShowNormalPointer();
-    const bool saved = SaveBirthdayList();
     UpdateCountLabels();
-    return saved;
 }
 
 bool Form1::IsFilePath(const QString& path)

@@ -45,7 +45,7 @@ void oeffnen1::sevText1_ButtonClick()
     if (!main)
         return;
     // The file is read whole before anything changes; a file that cannot be read leaves the list.
-    const bool opened = main->ReplaceBirthdayList(path, ListSource::Chosen);
+    const bool opened = main->ReplaceBirthdayList(path);
     QDir(ProgramFolder()).mkdir("report");
     Label3->setVisible(opened);
 }

@@ -138,6 +138,25 @@ QString CopyFilePath(const QString& address, const QString& firstName)
            CopyFileName(Today().toString(QStringLiteral("yyyy")), address, firstName);
 }
 
+// The name earlier versions gave the copy: only "/", "\" and NUL were replaced, nothing was
+// shortened. A copy written under it this year still marks the greeting as sent.
+QString EarlierCopyFilePath(const QString& address, const QString& firstName)
+{
+    const auto part = [](QString text) {
+        return text.replace(QLatin1Char('/'), QLatin1Char('_'))
+            .replace(QLatin1Char('\\'), QLatin1Char('_'))
+            .replace(QChar(0), QLatin1Char('_'));
+    };
+    return ProgramFolder() + QStringLiteral("/daten/emails/") + Today().toString(QStringLiteral("yyyy")) +
+           QLatin1Char('_') + part(address) + QLatin1Char('_') + part(firstName) + QStringLiteral(".eml");
+}
+
+bool GreetingSentThisYear(const QString& address, const QString& firstName)
+{
+    return FileExists(CopyFilePath(address, firstName)) ||
+           FileExists(EarlierCopyFilePath(address, firstName));
+}
+
 bool FileExists(const QString& path)
 {
     return QFileInfo(path).isFile();
@@ -195,7 +214,7 @@ void HandleLog(const QString& line)
 
 void Send(Body body, const WindowParts& parts)
 {
-    if (FileExists(CopyFilePath(PersonEmail, PersonFirstName))) {
+    if (GreetingSentThisYear(PersonEmail, PersonFirstName)) {
         if (parts.alreadySent)
             parts.alreadySent();
         return;

@@ -104,6 +104,9 @@ QString FillPlaceholders(QString text);
 QString CopyFileName(const QString& year, const QString& address, const QString& firstName);
 // program folder/daten/emails/ + CopyFileName, the year from today's date.
 QString CopyFilePath(const QString& address, const QString& firstName);
+// Whether this year's greeting to the person has been sent: its copy exists under the name
+// above or under the one earlier versions gave it.
+bool GreetingSentThisYear(const QString& address, const QString& firstName);
 // True exactly when a file exists at the path.
 bool FileExists(const QString& path);
 // "Tovalinero Pro V3.1.1" + blanks + "(" + web address + ")"; the greetings use one blank.

@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "app/forms.h"
+#include "app/listfile.h"
 #include "common/filelists.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
@@ -290,12 +291,12 @@ bool datensicherung1::RestoreBackupFile(const QString& source, const QString& fo
     QString reason;
     if (!WriteBackupEntries(entries, folder, &failed, &reason))
         throw accessError(failed, reason);
-    const bool listRestored = std::any_of(entries.begin(), entries.end(), [](const BackupEntry& entry) {
+    const auto list = std::find_if(entries.begin(), entries.end(), [](const BackupEntry& entry) {
         return DataFileNameOf(entry) == ListFileName;
     });
     // The main window shows the restored list, so its next save cannot bring the old one back.
-    if (Form1* main = Forms::Loaded<Form1>(); main && listRestored)
-        main->ReplaceBirthdayList(folder + ListFileName);
+    if (Form1* main = Forms::Loaded<Form1>(); main && list != entries.end())
+        main->ShowBirthdayRows(ListRowsFromText(DecodeCp1252(list->Content)));
     QPointer<datensicherung1> self(this);
     MsgBox("Die Rücksicherung Ihrer Daten war erfolgreich.\r\r"
            "Bitte beenden Sie nun das Programm und rufen Sie es erneut auf.\r"

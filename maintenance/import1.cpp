@@ -242,7 +242,7 @@ void import1::SaveImportedList()
     }
     // The main window shows the imported list, so its next save cannot bring the old one back.
     if (Form1* main = Forms::Loaded<Form1>())
-        main->ReplaceBirthdayList(path);
+        main->ShowBirthdayRows(rowTexts);
     if (MsgBox("Ihre Tovalinerosliste wurde erfolgreich importiert.\r\r"
                "Das Programm muss nun beendet werden, damit Ihnen nach einem \r"
                "Programmneustart die importierte Tovalinerosliste zur Verfügung steht.\r\r"

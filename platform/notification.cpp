@@ -22,15 +22,11 @@ bool isReply(const QDBusMessage& reply)
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
 }
 
-// A service that reads markup would swallow a "<" or "&" in a name.
-QString bodyFor(const QDBusConnection& bus, const QString& text)
+bool readsMarkup(const QDBusConnection& bus)
 {
-    QString body = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).trimmed();
     const QDBusMessage reply =
         bus.call(methodCall(QStringLiteral("GetCapabilities")), QDBus::Block, ReplyTimeoutMs);
-    if (isReply(reply) && reply.arguments().first().toStringList().contains(QLatin1String("body-markup")))
-        body = body.toHtmlEscaped();
-    return body;
+    return isReply(reply) && reply.arguments().first().toStringList().contains(QLatin1String("body-markup"));
 }
 
 } // namespace
@@ -42,11 +38,19 @@ bool DesktopNotifier::notify(const QString& title, const QString& text)
     if (!bus_.isConnected())
         return false;
     QDBusMessage call = methodCall(QStringLiteral("Notify"));
-    call << QCoreApplication::applicationName() << lastId_ << QString() << title << bodyFor(bus_, text)
-         << QStringList() << QVariantMap() << -1;
+    QString body = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).trimmed();
+    // A service that reads markup would swallow a "<" or "&" in a name; it is asked once.
+    if (!readsMarkup_)
+        readsMarkup_ = readsMarkup(bus_);
+    if (*readsMarkup_)
+        body = body.toHtmlEscaped();
+    call << QCoreApplication::applicationName() << lastId_ << QString() << title << body << QStringList()
+         << QVariantMap() << -1;
     const QDBusMessage reply = bus_.call(call, QDBus::Block, ReplyTimeoutMs);
-    if (!isReply(reply))
+    if (!isReply(reply)) {
+        readsMarkup_.reset(); // another service may answer next time
         return false;
+    }
     lastId_ = reply.arguments().first().toUInt();
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QString>
+#include <optional>
 
 // A desktop notification: a title and a text shown by the desktop's notification service.
 // Stands in for the tray balloon where the desktop has no tray.
@@ -26,6 +27,7 @@ public:
 private:
     QDBusConnection bus_;
     uint lastId_ = 0;
+    std::optional<bool> readsMarkup_;
 };
 
 using NotifierSeam = Seam<Notifier, DesktopNotifier>;

@@ -475,6 +475,36 @@ private slots:
     }
 
     // With the longest address the copy is written, so three checks send one greeting.
+    // A copy written by an earlier version under its plain name still counts: a name with ":"
+    // (allowed on this file system) or "/" must not be greeted a second time after an update.
+    void earlierCopyNameStillMarksTheGreeting_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("earlierName");
+        QTest::addRow("colon kept") << "a:b@example.org"
+                                    << "2026_a:b@example.org_Anna.eml";
+        QTest::addRow("slash replaced") << "a/b@example.org"
+                                        << "2026_a_b@example.org_Anna.eml";
+    }
+
+    void earlierCopyNameStillMarksTheGreeting()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, earlierName);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        folder.writeBytes(folder.data("emails/" + earlierName), "copy");
+        setPerson(QStringLiteral("Anna"), address);
+        HostWindow host;
+        host.send(GreetingSender::Body::Standard);
+        QCOMPARE(server.messages().size(), 0);
+        QCOMPARE(host.alreadySentNotices, 1);
+    }
+
     void longestAddressGreetedOnce()
     {
         FakeSeams seams;

@@ -49,6 +49,7 @@ private slots:
     void failedSaveSaysSoAndKeepsTheTarget_data();
     void failedSaveSaysSoAndKeepsTheTarget();
     void killedSaveKeepsTheTarget();
+    void saveAsOverAnUnloadedListIsRefused();
     void helpButtonOpensItsPage();
     void allFilesMeansEveryFile();
     void enterChoosesTheFile_data();
@@ -414,6 +415,24 @@ void OpenAndSaveTest::killedSaveKeepsTheTarget()
     QCOMPARE(fixture_->folder->readBytes(target), ThreePersons);
     QCOMPARE(QDir(fixture_->folder->folder()).entryList({"sicherung*"}, QDir::Files | QDir::Hidden),
              QStringList{"sicherung.dat"});
+}
+
+// A start-up that could not load the list leaves the grid empty: saving it under the list's
+// own name would wipe the list as surely as the list's own save.
+void OpenAndSaveTest::saveAsOverAnUnloadedListIsRefused()
+{
+    const QByteArray list("A~B~01.02.1980~0~0~~~~~\r\n");
+    fixture_->folder->writeBytes(listPath(), list);
+    QFile::remove(fixture_->folder->data("einstellungen.dat"));
+    fixture_->form().Form_Load();
+    prompt().messages.clear();
+    prompt().fileAnswers = {listPath()};
+    speichern1& saveAs = Forms::Get<speichern1>();
+    saveAs.sevText1->Button()->click();
+    QCOMPARE(listFile(), list);
+    QVERIFY(saveAs.Label3->isHidden());
+    QCOMPARE(prompt().messages.size(), 1);
+    QVERIFY(prompt().messages[0].text.contains("nicht geladen werden"));
 }
 
 void OpenAndSaveTest::helpButtonOpensItsPage()
