@@ -128,10 +128,8 @@ void ResizeControl(QWidget* control, QWidget* window)
         const LinePlace place =
             ScaledLine(record, *widthPercent, *heightPercent, toTwips(line->X1() - origin.x()) < 0,
                        toTwips(line->X2() - origin.x()) < 0);
-        line->SetX1(origin.x() + toPixels(place.X1));
-        line->SetY1(origin.y() + toPixels(place.Y1));
-        line->SetX2(origin.x() + toPixels(place.X2));
-        line->SetY2(origin.y() + toPixels(place.Y2));
+        line->SetPoints(origin.x() + toPixels(place.X1), origin.y() + toPixels(place.Y1),
+                        origin.x() + toPixels(place.X2), origin.y() + toPixels(place.Y2));
         return;
     }
     const bool parked = toTwips(control->x() - origin.x()) < 0;

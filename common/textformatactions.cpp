@@ -105,6 +105,13 @@ void TextFormatActions::AddTo(QToolBar* bar) const
     }
 }
 
+void TextFormatActions::ToggleStrikeOut()
+{
+    QTextCharFormat format;
+    format.setFontStrikeOut(!edit_->currentCharFormat().fontStrikeOut());
+    merge(format);
+}
+
 void TextFormatActions::merge(const QTextCharFormat& format)
 {
     edit_->mergeCurrentCharFormat(format);

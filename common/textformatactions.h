@@ -24,6 +24,9 @@ public:
 
     void ChooseFont();
     void ChooseColor();
+    // Strikes the selection through, or takes the line away again (no action of its own: the
+    // template editor's bar has no such button).
+    void ToggleStrikeOut();
     // On: every paragraph of the selection becomes an item of one bulleted list. Off: each
     // leaves its list and its indent.
     void SetList(bool on);

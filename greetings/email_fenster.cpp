@@ -9,7 +9,6 @@
 #include "greetings/anlagen1.h"
 #include "greetings/greetingsender.h"
 #include "greetings/smtpcontrol.h"
-#include "greetings/smtpserveraddress.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "platform/prompt.h"
@@ -30,6 +29,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <functional>
+#include <map>
 
 namespace
 {
@@ -352,12 +352,7 @@ void eMail_Fenster::Command16_Click()
 void eMail_Fenster::setSmtpMembers(const QString& plainText)
 {
     SmtpControl* smtp = sevSMTP1;
-    const QString serverLine = Settings::Read(Settings::SmtpServer);
-    const SmtpServerAddress server = ParseSmtpServer(serverLine);
-    smtp->SetHost(server.host);
-    // Only a port written into the server line; otherwise the control's own default applies.
-    if (server.host != serverLine)
-        smtp->SetPort(server.port);
+    SetSenderServer(*smtp, 0); // no port of its own: the control's default
     smtp->SetMailerText(GreetingSender::MailerText(2));
     SetSenderAccount(*smtp);
     smtp->SetReadReceipt(ReadReceipt.toInt() != 0);
@@ -407,60 +402,35 @@ void eMail_Fenster::sevSMTP1_Log(const QString& line)
 
 void eMail_Fenster::Coolbar2_ButtonClick(const QString& key)
 {
-    using Action = std::function<void(eMail_Fenster&)>;
-    static const QList<QPair<QString, Action>> actions = {
-        {"fett",
-         [](eMail_Fenster& w) {
-             w.format_->Bold->trigger();
-             w.focusBody();
-         }},
-        {"kursiv",
-         [](eMail_Fenster& w) {
-             w.format_->Italic->trigger();
-             w.focusBody();
-         }},
-        {"unterstrichen",
-         [](eMail_Fenster& w) {
-             w.format_->Underline->trigger();
-             w.focusBody();
-         }},
-        {"durchgestrichen",
-         [](eMail_Fenster& w) {
-             w.toggleStrikeOut();
-             w.focusBody();
-         }},
-        {"schriftart", [](eMail_Fenster& w) { w.ChooseFont(); }},
-        {"schriftfarbe",
-         [](eMail_Fenster& w) {
-             w.format_->ChooseColor();
-             w.focusBody();
-         }},
-        {"aufzaehlung", [](eMail_Fenster& w) { w.format_->SetList(!w.format_->SelectionIsList()); }},
-        {"links",
-         [](eMail_Fenster& w) {
-             w.format_->AlignLeft->trigger();
-             w.focusBody();
-         }},
-        {"mitte",
-         [](eMail_Fenster& w) {
-             w.format_->AlignCenter->trigger();
-             w.focusBody();
-         }},
-        {"rechts",
-         [](eMail_Fenster& w) {
-             w.format_->AlignRight->trigger();
-             w.focusBody();
-         }},
-        {"anhang_ico", [](eMail_Fenster& w) { w.ShowAttachments(); }},
-        {"hoch", [](eMail_Fenster& w) { w.MailPriority = QStringLiteral("High"); }},
-        {"normal", [](eMail_Fenster& w) { w.MailPriority = QStringLiteral("Normal"); }},
-        {"niedrig", [](eMail_Fenster& w) { w.MailPriority = QStringLiteral("Low"); }},
-        {"lesebestaetigung",
-         [](eMail_Fenster& w) { w.ReadReceipt = w.Coolbar2->Button(22)->isChecked() ? 1 : 0; }},
+    // The formatting buttons give the text back its focus, so typing goes on where it was.
+    const std::map<QString, std::function<void()>> formatting = {
+        {"fett", [this] { format_->Bold->trigger(); }},
+        {"kursiv", [this] { format_->Italic->trigger(); }},
+        {"unterstrichen", [this] { format_->Underline->trigger(); }},
+        {"durchgestrichen", [this] { format_->ToggleStrikeOut(); }},
+        {"schriftfarbe", [this] { format_->ChooseColor(); }},
+        {"links", [this] { format_->AlignLeft->trigger(); }},
+        {"mitte", [this] { format_->AlignCenter->trigger(); }},
+        {"rechts", [this] { format_->AlignRight->trigger(); }},
     };
-    for (const auto& [name, action] : actions)
-        if (name == key)
-            return action(*this);
+    if (const auto found = formatting.find(key); found != formatting.end()) {
+        found->second();
+        focusBody();
+    } else if (key == QLatin1String("schriftart")) {
+        ChooseFont();
+    } else if (key == QLatin1String("aufzaehlung")) {
+        format_->SetList(!format_->SelectionIsList());
+    } else if (key == QLatin1String("anhang_ico")) {
+        ShowAttachments();
+    } else if (key == QLatin1String("hoch")) {
+        MailPriority = QStringLiteral("High");
+    } else if (key == QLatin1String("normal")) {
+        MailPriority = QStringLiteral("Normal");
+    } else if (key == QLatin1String("niedrig")) {
+        MailPriority = QStringLiteral("Low");
+    } else if (key == QLatin1String("lesebestaetigung")) {
+        ReadReceipt = Coolbar2->Button(key)->isChecked() ? 1 : 0;
+    }
 }
 
 void eMail_Fenster::Coolbar2_ButtonMenuClick(int, const QString& key)
@@ -477,13 +447,6 @@ void eMail_Fenster::insertIntoBody(const QString& text)
 {
     RichTextBox1->insertPlainText(text);
     focusBody();
-}
-
-void eMail_Fenster::toggleStrikeOut()
-{
-    QTextCharFormat format;
-    format.setFontStrikeOut(!RichTextBox1->currentCharFormat().fontStrikeOut());
-    RichTextBox1->mergeCurrentCharFormat(format);
 }
 
 void eMail_Fenster::focusBody()

@@ -69,7 +69,6 @@ private:
     void setSmtpMembers(const QString& plainText);
     void endSend();
     void insertIntoBody(const QString& text);
-    void toggleStrikeOut();
     void focusBody();
     TextFormatActions* format_;
     QPointer<QWidget> focusBeforeSend_;

@@ -52,6 +52,8 @@ const QList<Placeholder>& placeholders()
 
 // What ext4, NTFS, APFS and their kin allow for one name.
 constexpr qsizetype MaxFileNameBytes = 255;
+// Greetings go out on the standard SMTP port unless the server line names another.
+constexpr qint32 GreetingPort = 25;
 
 bool refusedInFileName(QChar c)
 {
@@ -257,9 +259,7 @@ void Send(Body body, const WindowParts& parts)
     if (button)
         button->setEnabled(false);
 
-    const SmtpServerAddress server = ParseSmtpServer(Settings::Read(Settings::SmtpServer));
-    smtp->SetHost(server.host);
-    smtp->SetPort(server.port);
+    SetSenderServer(*smtp, GreetingPort);
     smtp->SetMailerText(MailerText(1));
     SetSenderAccount(*smtp);
     smtp->SetReadReceipt(Settings::ReadNumberOrZero(Settings::ReadReceiptRequested) != 0);
@@ -327,6 +327,14 @@ GreetingWorkBox::GreetingWorkBox(QWidget* parent) : QWidget(parent)
 void GreetingWorkBox::LoadFile(const QString& path)
 {
     text_ = ReadTextFile(path).value_or(QString());
+}
+
+void SetSenderServer(SmtpControl& smtp, qint32 portWithoutOne)
+{
+    const QString line = Settings::Read(Settings::SmtpServer);
+    const SmtpServerAddress server = ParseSmtpServer(line);
+    smtp.SetHost(server.host);
+    smtp.SetPort(server.host != line ? server.port : portWithoutOne);
 }
 
 void SetSenderAccount(SmtpControl& smtp)

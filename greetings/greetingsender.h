@@ -139,6 +139,10 @@ private:
     QString text_;
 };
 
+// The mail server of the settings: its host, and the port written after it; a server line
+// without a port gives portWithoutOne (0 leaves the control's default).
+void SetSenderServer(SmtpControl& smtp, qint32 portWithoutOne);
+
 // The sender's account from the settings: name, company, address and, where the server asks
 // for it, user name and password. Greetings and the composer send through the same account.
 void SetSenderAccount(SmtpControl& smtp);
