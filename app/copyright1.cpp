@@ -1,8 +1,8 @@
 #include "app/copyright1.h"
 
-#include "app/forms.h"
-#include "app/programicon.h"
 #include "common/callwebsite.h"
+#include "common/forms.h"
+#include "common/programicon.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
 

@@ -1,10 +1,10 @@
 // The main window: start-up, the countdown of the periodic check, the count line, shut-down.
 #include "app/form1.h"
 
-#include "app/forms.h"
-#include "app/programicon.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
+#include "common/programicon.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
 #include "common/version.h"

@@ -1,10 +1,10 @@
 // The birthday check: reminders for today, the tray warning, the coming-birthday list.
 #include "app/form1.h"
 
-#include "app/forms.h"
 #include "app/reminders.h"
 #include "app/vorwarnung1.h"
 #include "common/dates.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"

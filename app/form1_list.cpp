@@ -1,7 +1,7 @@
 // The list: Grid1 in memory, daten/tovalinero.dat on disk.
 #include "app/form1.h"
 
-#include "app/listfile.h"
+#include "common/listfile.h"
 
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"

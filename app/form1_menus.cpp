@@ -2,10 +2,10 @@
 #include "app/form1.h"
 
 #include "app/copyright1.h"
-#include "app/forms.h"
 #include "app/oeffnen1.h"
 #include "app/speichern1.h"
 #include "common/callwebsite.h"
+#include "common/forms.h"
 #include "common/helpopen.h"
 #include "common/htmled.h"
 #include "common/mousepointer.h"

@@ -1,10 +1,10 @@
 // The toolbar of the list tab and the list grid's events.
 #include "app/form1.h"
 
-#include "app/forms.h"
 #include "app/listprint.h"
 #include "app/neuer_tov.h"
 #include "common/coolbar.h"
+#include "common/forms.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/sevtext.h"

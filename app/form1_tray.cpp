@@ -1,7 +1,7 @@
 // The tray: the window goes there when minimised and comes back by double-click or its menu.
 #include "app/form1.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/version.h"
 #include "platform/tray.h"
 

@@ -1,8 +1,8 @@
 // The version check at start-up and the menu's update question.
 #include "app/form1.h"
 
-#include "app/forms.h"
 #include "common/callwebsite.h"
+#include "common/forms.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
 #include "common/zeilen_lesen.h"

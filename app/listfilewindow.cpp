@@ -1,6 +1,6 @@
 #include "app/listfilewindow.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/moddraw.h"
 #include "common/sevtext.h"
 

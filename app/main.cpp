@@ -1,7 +1,7 @@
 #include "app/form1.h"
-#include "app/forms.h"
 #include "app/messageloop.h"
-#include "app/programicon.h"
+#include "common/forms.h"
+#include "common/programicon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,6 +1,6 @@
 #include "app/messageloop.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "greetings/smtpcontrol.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/neuer_tov.h"
 
 #include "app/form1.h"
-#include "app/forms.h"
 #include "common/coolbar.h"
 #include "common/dates.h"
+#include "common/forms.h"
 #include "common/htmled.h"
 #include "common/moddraw.h"
 #include "common/sevtext.h"

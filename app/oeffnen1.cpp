@@ -1,7 +1,7 @@
 #include "app/oeffnen1.h"
 
 #include "app/form1.h"
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/helpopen.h"
 #include "common/moddraw.h"
 #include "common/sevtext.h"

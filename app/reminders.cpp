@@ -1,6 +1,6 @@
 #include "app/reminders.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "greetings/erinnerung1.h"
 #include "greetings/erinnerung2.h"
 

@@ -1,8 +1,8 @@
 #include "app/speichern1.h"
 
 #include "app/form1.h"
-#include "app/forms.h"
-#include "app/listfile.h"
+#include "common/forms.h"
+#include "common/listfile.h"
 #include "common/mousepointer.h"
 #include "common/sevtext.h"
 #include "common/textfile.h"

@@ -1,7 +1,7 @@
 #include "app/vorwarnung1.h"
 
-#include "app/forms.h"
-#include "app/programicon.h"
+#include "common/forms.h"
+#include "common/programicon.h"
 
 vorwarnung1::vorwarnung1(QWidget* parent) : QDialog(parent)
 {

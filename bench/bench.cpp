@@ -1,9 +1,9 @@
 // Times the list operations and the check run on generated lists of 1,000, 10,000 and 100,000
 // persons, and reports the process's peak memory. Run headless: QT_QPA_PLATFORM=offscreen.
 #include "app/form1.h"
-#include "app/forms.h"
 #include "app/programfolderlayout.h"
 #include "app/reminders.h"
+#include "common/forms.h"
 #include "common/textfile.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"

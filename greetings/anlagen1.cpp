@@ -1,6 +1,6 @@
 #include "greetings/anlagen1.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "greetings/email_fenster.h"
 #include "platform/prompt.h"
 

@@ -1,7 +1,7 @@
 #include "greetings/email_fenster.h"
 
-#include "app/forms.h"
 #include "common/coolbar.h"
+#include "common/forms.h"
 #include "common/mousepointer.h"
 #include "common/resize.h"
 #include "common/sevtext.h"

@@ -1,8 +1,8 @@
 #include "greetings/erinnerung1.h"
 
-#include "app/forms.h"
 #include "common/coolbar.h"
 #include "common/dates.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/sevtext.h"
 #include "common/sternkreiszeichen.h"

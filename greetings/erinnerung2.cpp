@@ -1,7 +1,7 @@
 #include "greetings/erinnerung2.h"
 
-#include "app/forms.h"
 #include "common/dates.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/warten.h"
 #include "greetings/greetingsender.h"

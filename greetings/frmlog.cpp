@@ -1,6 +1,6 @@
 #include "greetings/frmlog.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>

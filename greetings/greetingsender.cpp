@@ -1,6 +1,6 @@
 #include "greetings/greetingsender.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
 #include "common/textfile.h"

@@ -1,7 +1,7 @@
 #include "greetings/html_editor.h"
 
-#include "app/forms.h"
 #include "app/neuer_tov.h"
+#include "common/forms.h"
 #include "common/htmled.h"
 #include "common/line3d.h"
 #include "common/moddraw.h"

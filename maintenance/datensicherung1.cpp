@@ -1,9 +1,9 @@
 #include "maintenance/datensicherung1.h"
 
 #include "app/form1.h"
-#include "app/forms.h"
-#include "app/listfile.h"
 #include "common/filelists.h"
+#include "common/forms.h"
+#include "common/listfile.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"

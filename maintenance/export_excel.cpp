@@ -1,7 +1,7 @@
 #include "maintenance/export_excel.h"
 
 #include "app/form1.h"
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/grid.h"
 #include "common/mousepointer.h"
 #include "maintenance/dialogparts.h"

@@ -1,9 +1,9 @@
 #include "maintenance/import1.h"
 
 #include "app/form1.h"
-#include "app/forms.h"
-#include "app/listfile.h"
+#include "common/forms.h"
 #include "common/grid.h"
+#include "common/listfile.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"

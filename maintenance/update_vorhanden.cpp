@@ -1,8 +1,8 @@
 #include "maintenance/update_vorhanden.h"
 
-#include "app/forms.h"
-#include "app/programicon.h"
 #include "common/callwebsite.h"
+#include "common/forms.h"
+#include "common/programicon.h"
 #include "common/webaddresses.h"
 #include "platform/prompt.h"
 

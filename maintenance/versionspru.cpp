@@ -1,6 +1,6 @@
 #include "maintenance/versionspru.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/textfile.h"
 #include "common/webaddresses.h"
 #include "platform/internet.h"

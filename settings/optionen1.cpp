@@ -1,6 +1,6 @@
 #include "settings/optionen1.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/moddraw.h"
 #include "common/mousepointer.h"
 #include "common/outbar.h"

@@ -1,7 +1,7 @@
 #include "support/formfixture.h"
 
 #include "app/copyright1.h"
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
 

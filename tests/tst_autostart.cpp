@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/sevtext.h"
 #include "platform/autostart.h"
 #include "platform/programfolder.h"

@@ -1,5 +1,5 @@
-#include "app/forms.h"
 #include "common/filelists.h"
+#include "common/forms.h"
 #include "common/mousepointer.h"
 #include "maintenance/backupfile.h"
 #include "maintenance/datensicherung1.h"

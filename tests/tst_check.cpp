@@ -1,7 +1,7 @@
 #include "support/formfixture.h"
 
-#include "app/forms.h"
 #include "app/vorwarnung1.h"
+#include "common/forms.h"
 #include "settings/settingsfile.h"
 #include "support/filesizelimit.h"
 

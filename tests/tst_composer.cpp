@@ -1,5 +1,5 @@
-#include "app/forms.h"
 #include "common/coolbar.h"
+#include "common/forms.h"
 #include "common/mousepointer.h"
 #include "common/sevtext.h"
 #include "greetings/anlagen1.h"

@@ -1,6 +1,6 @@
-#include "app/forms.h"
 #include "app/neuer_tov.h"
 #include "common/coolbar.h"
+#include "common/forms.h"
 #include "common/htmled.h"
 #include "common/sevtext.h"
 #include "common/textfile.h"

@@ -1,5 +1,5 @@
-#include "app/forms.h"
 #include "app/messageloop.h"
+#include "common/forms.h"
 #include "common/sevtext.h"
 #include "greetings/email_fenster.h"
 #include "greetings/erinnerung1.h"

@@ -1,5 +1,5 @@
-#include "app/forms.h"
 #include "app/reminders.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "greetings/erinnerung2.h"
 #include "greetings/frmlog.h"

@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/mousepointer.h"
 #include "maintenance/export_excel.h"
 #include "platform/office.h"

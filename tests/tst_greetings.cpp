@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
 #include "common/textfile.h"

@@ -1,5 +1,5 @@
-#include "app/forms.h"
 #include "common/callwebsite.h"
+#include "common/forms.h"
 #include "common/helpopen.h"
 #include "common/moddraw.h"
 #include "platform/help.h"

@@ -1,6 +1,6 @@
-#include "app/forms.h"
-#include "app/listfile.h"
+#include "common/forms.h"
 #include "common/grid.h"
+#include "common/listfile.h"
 #include "common/mousepointer.h"
 #include "common/textfile.h"
 #include "maintenance/freeeditionlist.h"

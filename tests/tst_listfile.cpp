@@ -1,5 +1,5 @@
 #include "app/form1.h"
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/runtimeerror.h"
 #include "support/fakes.h"
 #include "support/filesizelimit.h"

@@ -1,6 +1,6 @@
 #include "support/formfixture.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/htmled.h"
 #include "common/mousepointer.h"
 #include "common/sevtext.h"

@@ -1,9 +1,9 @@
 #include "support/filesizelimit.h"
 #include "support/formfixture.h"
 
-#include "app/forms.h"
 #include "app/oeffnen1.h"
 #include "app/speichern1.h"
+#include "common/forms.h"
 #include "common/moddraw.h"
 #include "common/sevtext.h"
 

@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/mousepointer.h"
 #include "common/outbar.h"
 #include "common/sevtext.h"

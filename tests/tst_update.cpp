@@ -1,7 +1,7 @@
 #include "support/formfixture.h"
 #include "support/httpserver.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
 #include "maintenance/update_vorhanden.h"

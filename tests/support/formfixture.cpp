@@ -1,6 +1,6 @@
 #include "support/formfixture.h"
 
-#include "app/forms.h"
+#include "common/forms.h"
 #include "common/textfile.h"
 
 FormFixture::FormFixture(Tray* tray)

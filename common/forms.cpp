@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "common/forms.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "app/programicon.h"
+#include "common/programicon.h"
 
 // The resources live in a static library, whose object the linker drops when nothing refers
 // to it: this reference keeps them in every program that shows a window. The macro must be

@@ -1,4 +1,4 @@
-#include "app/listfile.h"
+#include "common/listfile.h"
 
 #include "common/dates.h"
 #include "common/textfile.h"
