@@ -8,27 +8,11 @@
 namespace
 {
 constexpr int BirthdayField = 3;
-constexpr int FieldCount = 10;
 
-// Why the text is no list file (a picture, a document, a list of another layout), if it is
-// not: such a file must never take the place of the list. A TAB would split a field in two.
-std::optional<QString> foreignContent(const QString& text)
+void setReason(QString* error, const QString& reason)
 {
-    if (text.contains(QChar(0)))
-        return QStringLiteral("Die Datei ist keine Tovalinerosliste (sie enthält Binärdaten).");
-    const QStringList lines = SplitLinesAtCr(text);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const qsizetype fields = lines[i].count('~') + 1;
-        if (lines[i].contains('\t'))
-            return QStringLiteral("Die Datei ist keine Tovalinerosliste: Zeile %1 enthält einen Tabulator.")
-                .arg(i + 1);
-        if (!lines[i].isEmpty() && fields != FieldCount)
-            return QStringLiteral("Die Datei ist keine Tovalinerosliste: Zeile %1 hat %2 statt %3 Felder.")
-                .arg(i + 1)
-                .arg(fields)
-                .arg(FieldCount);
-    }
-    return std::nullopt;
+    if (error)
+        *error = reason;
 }
 
 } // namespace
@@ -45,22 +29,56 @@ QStringList ListRowsFromText(const QString& text)
     return rows;
 }
 
-std::optional<QStringList> ReadListFileRows(const QString& path, QString* error, ListSource source)
+std::optional<QString> ListContentProblem(const QString& text)
 {
-    QString reason;
-    const auto bytes = ReadFileBytes(path, &reason);
-    if (!bytes) {
-        if (error)
-            *error = reason;
-        return std::nullopt;
+    // Lines counted as the list's reader counts them: a CR ends one, CR LF too, a LF does not.
+    int line = 1;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c == QChar('\r')) {
+            if (i + 1 < size && text[i + 1] == QChar('\n'))
+                ++i;
+            ++line;
+        } else if (c == QChar(0)) {
+            return QStringLiteral("Zeile %1 enthält Binärdaten (ein Nullzeichen).").arg(line);
+        } else if (c == QChar('\t')) {
+            return QStringLiteral("Zeile %1 enthält einen Tabulator.").arg(line);
+        }
     }
-    const QString text = DecodeCp1252(*bytes);
-    if (const auto foreign = source == ListSource::Chosen ? foreignContent(text) : std::nullopt) {
-        if (error)
-            *error = *foreign;
+    return std::nullopt;
+}
+
+std::optional<QStringList> ChosenListRows(const QByteArray& bytes, QString* error)
+{
+    const QString text = DecodeCp1252(bytes);
+    if (const auto problem = ListContentProblem(text)) {
+        setReason(error, *problem);
         return std::nullopt;
     }
     return ListRowsFromText(text);
+}
+
+std::optional<QStringList> ReadListFileRows(const QString& path, QString* error, ListSource source)
+{
+    QString reason;
+    bool tooLarge = false;
+    const auto bytes = ReadFileBytesUpTo(path, MaxListFileSize, &reason, &tooLarge);
+    if (!bytes) {
+        setReason(error, tooLarge
+                             ? QStringLiteral("Die Datei ist zu groß für eine Tovalinerosliste (%1, "
+                                              "höchstens %2).")
+                                   .arg(FileSizeText(QFileInfo(path).size()), FileSizeText(MaxListFileSize))
+                             : reason);
+        return std::nullopt;
+    }
+    if (source == ListSource::Written)
+        return ListRowsFromText(DecodeCp1252(*bytes));
+    QString problem;
+    auto rows = ChosenListRows(*bytes, &problem);
+    if (!rows)
+        setReason(error, "Die Datei ist keine Tovalinerosliste: " + problem);
+    return rows;
 }
 
 QByteArray ListFileBytes(const QStringList& rowTexts)

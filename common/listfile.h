@@ -11,12 +11,25 @@
 // The row texts of a list file's text, each birth date re-formatted to "dd.mm.yyyy".
 QStringList ListRowsFromText(const QString& text);
 
-// Where a list file comes from. One the program has just written is read as it stands; a file
-// the user chose may be anything, and one that holds binary data, a TAB or a line of another
-// number of fields than ten is refused as no list file.
+// The largest list file that is read from a file the user chooses or from a backup: far more
+// persons than any list holds. Also the limit of each file in a backup.
+constexpr qint64 MaxListFileSize = 64 * 1024 * 1024;
+
+// Where a list file comes from. One the program has just written is read as it stands. A file
+// the user chose is taken as the start-up's load takes the list file (a short row gets empty
+// cells, further fields stay), unless it holds what no list can: a NUL (binary data) or a TAB,
+// which would split a field in two.
 enum class ListSource { Written, Chosen };
 
-// Reads a whole list file; on failure nothing and the reason in error.
+// Why the text can be no list file ("Zeile 3 enthält einen Tabulator."), if it cannot.
+std::optional<QString> ListContentProblem(const QString& text);
+
+// The row texts of a list file the user chose (or a backup holds); nothing, with the reason in
+// error, when it can be no list.
+std::optional<QStringList> ChosenListRows(const QByteArray& bytes, QString* error = nullptr);
+
+// Reads a whole list file of at most MaxListFileSize bytes; on failure nothing and the reason
+// in error.
 std::optional<QStringList> ReadListFileRows(const QString& path, QString* error = nullptr,
                                             ListSource source = ListSource::Written);
 

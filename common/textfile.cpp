@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -162,6 +164,14 @@ bool writeAndClose(QFile& file, const QByteArray& bytes, QString* error)
 
 std::optional<QByteArray> ReadFileBytes(const QString& path, QString* error)
 {
+    return ReadFileBytesUpTo(path, std::numeric_limits<qint64>::max(), error);
+}
+
+std::optional<QByteArray> ReadFileBytesUpTo(const QString& path, qint64 maxSize, QString* error,
+                                            bool* tooLarge)
+{
+    if (tooLarge)
+        *tooLarge = false;
     // A pipe or a device would block the reader or never end: only a regular file is read.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
@@ -173,12 +183,47 @@ std::optional<QByteArray> ReadFileBytes(const QString& path, QString* error)
         setReason(error, file.errorString());
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setReason(error, file.errorString());
+    const auto refuseSize = [&](qint64 size) {
+        if (tooLarge)
+            *tooLarge = true;
+        setReason(error, QStringLiteral("Die Datei ist %1 groß, erlaubt sind höchstens %2.")
+                             .arg(FileSizeText(size), FileSizeText(maxSize)));
         return std::nullopt;
+    };
+    // The size decides before any byte is read: a huge or sparse file must not reach memory.
+    const qint64 size = file.size();
+    if (size > maxSize)
+        return refuseSize(size);
+    // Read in pieces up to the limit: the size a file reports may be wrong (a growing file, a
+    // file of the proc file system that reports none).
+    constexpr qint64 Piece = 1 << 20;
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (;;) {
+        const qint64 remaining = maxSize - bytes.size();
+        const qint64 wanted = remaining < Piece ? remaining + 1 : Piece;
+        const qsizetype at = bytes.size();
+        bytes.resize(at + wanted);
+        const qint64 got = file.read(bytes.data() + at, wanted);
+        if (got < 0) {
+            setReason(error, file.errorString());
+            return std::nullopt;
+        }
+        bytes.resize(at + got);
+        if (bytes.size() > maxSize)
+            return refuseSize(bytes.size());
+        if (got == 0)
+            break;
     }
     return bytes;
+}
+
+QString FileSizeText(qint64 bytes)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    if (bytes < 1024)
+        return QStringLiteral("%1 Bytes").arg(bytes);
+    return german.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 std::optional<QString> ReadTextFile(const QString& path)

@@ -19,6 +19,12 @@ QStringList SplitLinesAtCr(const QString& text);
 
 // The whole file, or nothing when it does not exist, is no regular file or cannot be read.
 std::optional<QByteArray> ReadFileBytes(const QString& path, QString* error = nullptr);
+// The same for a file of at most maxSize bytes. A larger one is refused from its size before
+// anything of it is read, and tooLarge is set; so is one that grows past maxSize while it is read.
+std::optional<QByteArray> ReadFileBytesUpTo(const QString& path, qint64 maxSize, QString* error = nullptr,
+                                            bool* tooLarge = nullptr);
+// A size as a German message gives it: "40,0 GB", "64,0 MB", "812 Bytes".
+QString FileSizeText(qint64 bytes);
 std::optional<QString> ReadTextFile(const QString& path);
 
 // Who may read a file the program writes: personal data and the password stay the owner's.

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "common/forms.h"
+#include "common/listfile.h"
 #include "common/runtimeerror.h"
 #include "support/fakes.h"
 #include "support/filesizelimit.h"
@@ -36,6 +37,8 @@ private slots:
     void pipeInPlaceOfTheListFailsTheLoad();
     void fullDiskKeepsTheOldListWithoutLeftovers();
     void killedSaveKeepsTheOldList();
+    void chosenListIsTakenAsTheLoadTakesIt_data();
+    void chosenListIsTakenAsTheLoadTakesIt();
 
 private:
     std::unique_ptr<FakeSeams> seams_;
@@ -275,6 +278,47 @@ void ListFileTest::killedSaveKeepsTheOldList()
     QVERIFY(KilledDuringWrite(1000, [this] { form_->SaveBirthdayList(); }));
     QCOMPARE(folder_->readBytes(path), list);
     QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), files);
+}
+
+void ListFileTest::chosenListIsTakenAsTheLoadTakesIt_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("problem");
+    QTest::addRow("short rows, as the free version and a line without e-mail")
+        << QByteArray("Anna~Meier~1.2.1980\r\nBert~Abel~02.07.1975~0~0~~Weg~1~Ort\r\n")
+        << QStringList{"Anna\tMeier\t01.02.1980", "Bert\tAbel\t02.07.1975\t0\t0\t\tWeg\t1\tOrt"} << "";
+    QTest::addRow("more than ten fields stay")
+        << QByteArray("A~B~01.01.1990~0~0~~~~~a@b.de~x~y\r\n")
+        << QStringList{"A\tB\t01.01.1990\t0\t0\t\t\t\t\ta@b.de\tx\ty"} << "";
+    QTest::addRow("a line of another layout")
+        << QByteArray("Anna;Meier;01.02.1980") << QStringList{"Anna;Meier;01.02.1980"} << "";
+    QTest::addRow("NUL in line 3, a LF inside a field before it")
+        << QByteArray("A~B\r\nC~<p>\nx</p>\r\nD\0E\r\n", 23) << QStringList()
+        << "Zeile 3 enthält Binärdaten (ein Nullzeichen).";
+    QTest::addRow("TAB in line 2, after a lone CR")
+        << QByteArray("A\rB~\tC\r\n") << QStringList() << "Zeile 2 enthält einen Tabulator.";
+}
+
+void ListFileTest::chosenListIsTakenAsTheLoadTakesIt()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, problem);
+    QString error;
+    const auto chosen = ChosenListRows(file, &error);
+    QCOMPARE(chosen.has_value(), problem.isEmpty());
+    if (chosen) {
+        QCOMPARE(*chosen, rows);
+        // Exactly what the start-up's load makes of the same file.
+        folder_->writeBytes(folder_->data("tovalinero.dat"), file);
+        form_->LoadBirthdayList();
+        QCOMPARE(form_->Grid1->RowCount(), rows.size());
+        for (int i = 0; i < rows.size(); ++i)
+            QCOMPARE(form_->Grid1->RowText(i + 1), rows[i]);
+    } else {
+        QCOMPARE(error, problem);
+    }
 }
 
 QTEST_MAIN(ListFileTest)

@@ -1,14 +1,18 @@
+#include "common/fileerrors.h"
 #include "common/textfile.h"
 #include "common/warten.h"
 #include "common/zeilen_lesen.h"
 #include "support/programfolderfixture.h"
+#include "support/sparsefile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TextFilesTest : public QObject
 {
@@ -24,6 +28,12 @@ private slots:
     void waitDeadlineRounds();
     void waitLetsOtherEventsRun();
     void onlyRegularFilesAreRead();
+    void boundedReaderStopsAtItsLimit_data();
+    void boundedReaderStopsAtItsLimit();
+    void hugeSparseFileIsRefusedUnread_data();
+    void hugeSparseFileIsRefusedUnread();
+    void writeFailuresAreToldInGerman_data();
+    void writeFailuresAreToldInGerman();
 
 private:
     QTemporaryDir dir_;
@@ -156,6 +166,100 @@ void TextFilesTest::onlyRegularFilesAreRead()
     QCOMPARE(ReadLineN(pipe, 1), QString());
     QVERIFY(QDir(dir.path()).mkdir("ordner"));
     QVERIFY(!ReadFileBytes(dir.filePath("ordner")));
+}
+
+void TextFilesTest::boundedReaderStopsAtItsLimit_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("read");
+    QTest::addRow("empty") << 0 << true;
+    QTest::addRow("at the limit") << 3000000 << true;
+    QTest::addRow("one byte more") << 3000001 << false;
+}
+
+void TextFilesTest::boundedReaderStopsAtItsLimit()
+{
+    QFETCH(int, size);
+    QFETCH(bool, read);
+    const QString path = dir_.filePath("bounded.dat");
+    QByteArray content(size, 'x');
+    for (int i = 0; i < size; i += 4099)
+        content[i] = static_cast<char>(i);
+    QVERIFY(WriteFileAtomic(path, content));
+    QString error;
+    bool tooLarge = true;
+    const auto bytes = ReadFileBytesUpTo(path, 3000000, &error, &tooLarge);
+    QCOMPARE(bytes.has_value(), read);
+    QCOMPARE(tooLarge, !read);
+    if (read)
+        QCOMPARE(*bytes, content);
+    else
+        QVERIFY(error.startsWith("Die Datei ist "));
+}
+
+void TextFilesTest::hugeSparseFileIsRefusedUnread_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("shown");
+    QTest::addRow("40 GiB") << 40 * GiB << "40,0 GB";
+    QTest::addRow("4 GiB") << 4 * GiB << "4,0 GB";
+}
+
+void TextFilesTest::hugeSparseFileIsRefusedUnread()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, shown);
+    const QString path = dir_.filePath("riesig.dat");
+    if (!MakeSparseFile(path, size, "Anna~Meier~01.02.1980\r\n"))
+        QSKIP("no sparse files here");
+    const long before = PeakMemoryKiB();
+    QString error;
+    bool tooLarge = false;
+    QVERIFY(!ReadFileBytesUpTo(path, 64 << 20, &error, &tooLarge));
+    QVERIFY(tooLarge);
+    QCOMPARE(error, QStringLiteral("Die Datei ist %1 groß, erlaubt sind höchstens 64,0 MB.").arg(shown));
+    QVERIFY(PeakMemoryKiB() - before < BoundedMemoryKiB);
+    QFile::remove(path);
+}
+
+void TextFilesTest::writeFailuresAreToldInGerman_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("german");
+    QTest::addRow("full disk") << "file" << qt_error_string(ENOSPC)
+                               << "Auf dem Datenträger ist nicht genügend Speicherplatz frei.";
+    QTest::addRow("file size limit") << "file" << qt_error_string(EFBIG)
+                                     << "Die Datei ist größer, als der Datenträger oder das System erlaubt.";
+    QTest::addRow("read-only file system")
+        << "file" << qt_error_string(EROFS) << "Der Datenträger ist schreibgeschützt.";
+    QTest::addRow("Qt's own text, read-only file") << "readonly"
+                                                   << "Existing file x is not writable"
+                                                   << "Die Datei ist schreibgeschützt.";
+    QTest::addRow("Qt's own text, folder gone") << "missing"
+                                                << "Unknown error"
+                                                << "Der Ordner ist nicht vorhanden.";
+    QTest::addRow("nothing known") << "file"
+                                   << "Unknown error"
+                                   << "Die Datei konnte nicht vollständig geschrieben werden.";
+}
+
+void TextFilesTest::writeFailuresAreToldInGerman()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, reason);
+    QFETCH(QString, german);
+    QString path = dir_.filePath("ziel.dat");
+    QVERIFY(WriteFileAtomic(path, "alt"));
+    if (where == "readonly") {
+        if (geteuid() == 0)
+            QSKIP("the superuser writes read-only files");
+        QFile::setPermissions(path, QFile::ReadOwner);
+    } else if (where == "missing") {
+        path = dir_.filePath("weg/ziel.dat");
+    }
+    QCOMPARE(GermanWriteReason(path, reason, 10), german);
+    QFile::setPermissions(dir_.filePath("ziel.dat"), QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QTEST_MAIN(TextFilesTest)

@@ -1,0 +1,73 @@
+#include "common/fileerrors.h"
+
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
+namespace
+{
+
+const char* const fileTooLarge = "Die Datei ist größer, als der Datenträger oder das System erlaubt.";
+
+struct KnownError {
+    int code;
+    const char* german;
+};
+
+// The system errors a write meets, as Qt words them (qt_error_string) in any language.
+const KnownError KnownErrors[] = {
+    {ENOSPC, "Auf dem Datenträger ist nicht genügend Speicherplatz frei."},
+#ifdef EDQUOT
+    {EDQUOT, "Der zugeteilte Speicherplatz (Quota) ist aufgebraucht."},
+#endif
+    {EFBIG, fileTooLarge},
+    {EACCES, "Zugriff verweigert: Es fehlt die Berechtigung zum Schreiben."},
+    {EPERM, "Der Vorgang ist nicht erlaubt."},
+    {EROFS, "Der Datenträger ist schreibgeschützt."},
+    {EIO, "Ein- oder Ausgabefehler des Datenträgers."},
+    {ENOENT, "Der Ordner ist nicht vorhanden."},
+    {ENOTDIR, "Ein Teil des Pfades ist kein Ordner."},
+    {EISDIR, "An dieser Stelle steht ein Ordner."},
+    {ENAMETOOLONG, "Der Dateiname ist zu lang."},
+    {EMFILE, "Es sind zu viele Dateien geöffnet."},
+    {ENFILE, "Es sind zu viele Dateien geöffnet."},
+    {EBUSY, "Die Datei wird gerade benutzt."},
+};
+
+} // namespace
+
+QString GermanWriteReason(const QString& path, const QString& reason, qint64 bytes)
+{
+    for (const KnownError& known : KnownErrors) {
+        const QString text = qt_error_string(known.code);
+        if (!text.isEmpty() && reason.contains(text, Qt::CaseInsensitive))
+            return QString::fromUtf8(known.german);
+    }
+    // Qt's own texts ("Existing file ... is not writable", "Unknown error"): the disk tells.
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("Der Ordner ist nicht vorhanden.");
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("Die Datei ist schreibgeschützt.");
+    if (!folder.isWritable())
+        return QStringLiteral("Der Ordner ist schreibgeschützt.");
+    const QStorageInfo storage(folder.absoluteFilePath());
+    if (storage.isValid() && storage.isReadOnly())
+        return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < bytes)
+        return QStringLiteral("Auf dem Datenträger ist nicht genügend Speicherplatz frei.");
+#ifdef Q_OS_UNIX
+    // A write that stopped part-way leaves Qt without the system's reason; the largest file the
+    // process may write is one.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(bytes) > limit.rlim_cur)
+        return QString::fromUtf8(fileTooLarge);
+#endif
+    return QStringLiteral("Die Datei konnte nicht vollständig geschrieben werden.");
+}
