@@ -1,6 +1,7 @@
 #include "maintenance/import1.h"
 
 #include "app/form1.h"
+#include "common/fileerrors.h"
 #include "common/forms.h"
 #include "common/grid.h"
 #include "common/listfile.h"
@@ -52,9 +53,17 @@ template <size_t N> void addColumns(Grid* grid, const ImportColumn (&columns)[N]
         grid->AddColumn(column.key, QString::fromUtf8(column.caption), column.widthTwips, column.alignment);
 }
 
-QString characterName(QChar c)
+QString characterName(char32_t c)
 {
-    return c == '\t' ? QStringLiteral("Tabulator") : QStringLiteral("\"%1\"").arg(c);
+    if (c == U'\t')
+        return QStringLiteral("Tabulator");
+    if (c == 0)
+        return QStringLiteral("NUL (Nullzeichen)");
+    const QString shown = QString::fromUcs4(&c, 1);
+    if (c <= 0xFFFF && IsCp1252Representable(QChar(static_cast<char16_t>(c))))
+        return "\"" + shown + "\"";
+    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(c), 4, 16, QChar('0')).toUpper();
+    return QChar::isSurrogate(c) ? code : "\"" + shown + "\" (" + code + ")";
 }
 
 void showLoadError(const RuntimeError& error)
@@ -142,11 +151,18 @@ void import1::LoadFreeEditionList()
     if (!QFileInfo::exists(SourcePath))
         throw RuntimeError::fileNotFound();
     QString reason;
-    const auto bytes = ReadFileBytes(SourcePath, &reason);
+    bool tooLarge = false;
+    const auto bytes = ReadFileBytesUpTo(SourcePath, MaxFreeEditionListSize, &reason, &tooLarge);
+    if (tooLarge)
+        throw RuntimeError(
+            RuntimeError::pathFileAccess().number(),
+            QStringLiteral("Die Datei ist zu groß für eine Tovalinerosliste der Free-Version "
+                           "(%1, höchstens %2). Es wurde nichts geladen.")
+                .arg(FileSizeText(QFileInfo(SourcePath).size()), FileSizeText(MaxFreeEditionListSize)));
     if (!bytes)
         throw RuntimeError(RuntimeError::pathFileAccess().number(),
                            RuntimeError::pathFileAccess().description() + " (" + reason + ")");
-    sourceLines_ = FreeEditionLinesFromText(DecodeCp1252(*bytes));
+    sourceLines_ = FreeEditionLinesFromText(DecodeFreeEditionList(*bytes));
     Grid1->FillSwitch(true);
     for (const FreeEditionLine& line : sourceLines_)
         Grid1->AddRow(line.fields.join('\t'));
@@ -179,7 +195,8 @@ void import1::Command1_Click()
             MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    // A "~" or TAB would shift every later field of the person in the list file.
+    // A "~" or TAB would shift every later field of the person in the list file; a NUL or a
+    // character without a Windows-1252 byte would not survive it.
     if (const auto bad = FindForbiddenCharacter(sourceLines_)) {
         MsgBox(
             QStringLiteral("Zeile %1 der Datei enthält das Zeichen %2, das in der Tovalinerosliste nicht "
@@ -228,15 +245,16 @@ void import1::SaveImportedList()
     }
     // The whole list goes through a temporary file: a failed write keeps the old list.
     const QString path = DataFile("tovalinero.dat");
+    const QByteArray bytes = ListFileBytes(rowTexts);
     QString error;
-    const bool saved = WriteFileAtomic(path, ListFileBytes(rowTexts), &error, FileAccess::OwnerOnly);
+    const bool saved = WriteFileAtomic(path, bytes, &error, FileAccess::OwnerOnly);
     ShowNormalPointer();
     Grid2->Refresh();
     if (!saved) {
         MsgBox(
             QStringLiteral("Die importierte Tovalinerosliste konnte nicht gespeichert werden:\r%1\r\r%2\r\r"
                            "Die bisherige Tovalinerosliste bleibt unverändert.")
-                .arg(QDir::toNativeSeparators(path), error),
+                .arg(QDir::toNativeSeparators(path), GermanWriteReason(path, error, bytes.size())),
             MsgButtons::Ok, MsgIcon::Critical);
         return;
     }

@@ -7,6 +7,7 @@
 #include "maintenance/import1.h"
 #include "support/filesizelimit.h"
 #include "support/formfixture.h"
+#include "support/sparsefile.h"
 
 #include <unistd.h>
 
@@ -42,6 +43,9 @@ private slots:
     void nothingToImport_data();
     void nothingToImport();
     void forbiddenCharacterImportsNothing();
+    void sourceFileBecomesListFile_data();
+    void sourceFileBecomesListFile();
+    void hugeSourceIsRefusedUnread();
     void unreadableSourceSaysWhy();
     void failedWriteKeepsTheList_data();
     void failedWriteKeepsTheList();
@@ -96,6 +100,13 @@ void ImportTest::sourceLineBecomesListLine_data()
                                           << QByteArray("Anna~Muster~01.02.1980~0~0~~~~~\r\n");
     QTest::addRow("umlauts") << "Jürgen;Müller;3.8.1970"
                              << QByteArray("J\xfcrgen~M\xfcller~03.08.1970~0~0~~~~~\r\n");
+    QTest::addRow("LF ends a line") << "Anna;Muster;1.2.1980\nBert;Abel;2.7.1975\nCarl;Cee;3.3.1933\n"
+                                    << QByteArray(
+                                           "Anna~Muster~01.02.1980~0~0~~~~~\r\nBert~Abel~02.07.1975~0~0~~~~~"
+                                           "\r\nCarl~Cee~03.03.1933~0~0~~~~~\r\n");
+    QTest::addRow("LF CR is two ends") << "Anna;Muster;1.2.1980\n\rBert;Abel;2.7.1975"
+                                       << QByteArray("Anna~Muster~01.02.1980~0~0~~~~~\r\n"
+                                                     "Bert~Abel~02.07.1975~0~0~~~~~\r\n");
     QTest::addRow("date that is none stays")
         << "Anna;Muster;irgendwann" << QByteArray("Anna~Muster~irgendwann~0~0~~~~~\r\n");
 }
@@ -114,19 +125,23 @@ void ImportTest::forbiddenCharacters_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<int>("line");
-    QTest::addColumn<QChar>("character");
-    QTest::addRow("none") << "Anna;Muster;1.2.1980" << 0 << QChar();
+    QTest::addColumn<char32_t>("character");
+    QTest::addRow("none") << "Anna;Muster;1.2.1980" << 0 << char32_t(0);
     QTest::addRow("~ in the first name, line 3 of the file")
-        << "Anna;Muster;1.2.1980\r\n\r\nAn~na;Muster;1.2.1980" << 3 << QChar('~');
-    QTest::addRow("TAB in the last name") << "Anna;Mus\tter;1.2.1980" << 1 << QChar('\t');
-    QTest::addRow("~ in the ignored fourth field") << "Anna;Muster;1.2.1980;a~b" << 0 << QChar();
+        << "Anna;Muster;1.2.1980\r\n\r\nAn~na;Muster;1.2.1980" << 3 << U'~';
+    QTest::addRow("TAB in the last name") << "Anna;Mus\tter;1.2.1980" << 1 << U'\t';
+    QTest::addRow("~ in the ignored fourth field") << "Anna;Muster;1.2.1980;a~b" << 0 << char32_t(0);
+    QTest::addRow("NUL in the birth date, line 2 after a LF")
+        << QString("Anna;Muster;1.2.1980\nBert;Abel;2.7.19") + QChar(0) + "75" << 2 << char32_t(0);
+    QTest::addRow("a letter Windows-1252 lacks") << QStringLiteral("Łukasz;Nowak;1.1.1990") << 1 << U'Ł';
+    QTest::addRow("beyond 16 bits") << QStringLiteral("Anna;Muster 🎂;1.1.1990") << 1 << U'🎂';
 }
 
 void ImportTest::forbiddenCharacters()
 {
     QFETCH(QString, source);
     QFETCH(int, line);
-    QFETCH(QChar, character);
+    QFETCH(char32_t, character);
     const auto found = FindForbiddenCharacter(FreeEditionLinesFromText(source));
     QCOMPARE(found.has_value(), line > 0);
     if (found) {
@@ -255,6 +270,82 @@ void ImportTest::forbiddenCharacterImportsNothing()
     QCOMPARE(listBytes(), OldList);
     QCOMPARE(window.Grid2->RowCount(), 0);
     QVERIFY(window.Command1->isEnabled());
+}
+
+void ImportTest::sourceFileBecomesListFile_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("refusal");
+    const QByteArray anna = "Anna~Muster~01.02.1980~0~0~~~~~\r\n";
+    const QByteArray bert = "Bert~Abel~02.07.1975~0~0~~~~~\r\n";
+    const QByteArray carl = "Carl~Cee~03.03.1933~0~0~~~~~\r\n";
+    const QByteArray joerg = "J\xf6rg~M\xfcller~03.08.1970~0~0~~~~~\r\n";
+    QTest::addRow("CR LF") << QByteArray("Anna;Muster;1.2.1980\r\nBert;Abel;2.7.1975\r\n") << anna + bert
+                           << "";
+    QTest::addRow("LF") << QByteArray("Anna;Muster;1.2.1980\nBert;Abel;2.7.1975\nCarl;Cee;3.3.1933\n")
+                        << anna + bert + carl << "";
+    QTest::addRow("lone CR") << QByteArray("Anna;Muster;1.2.1980\rBert;Abel;2.7.1975") << anna + bert << "";
+    QTest::addRow("mixed") << QByteArray("Anna;Muster;1.2.1980\r\nBert;Abel;2.7.1975\nCarl;Cee;3.3.1933\r")
+                           << anna + bert + carl << "";
+    QTest::addRow("Windows-1252") << QByteArray("J\xf6rg;M\xfcller;3.8.1970\r\n") << joerg << "";
+    QTest::addRow("UTF-8") << QByteArray("J\xc3\xb6rg;M\xc3\xbcller;3.8.1970\n") << joerg << "";
+    QTest::addRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbfJ\xc3\xb6rg;M\xc3\xbcller;3.8.1970\n") << joerg
+                                    << "";
+    QTest::addRow("BOM, then ASCII") << QByteArray("\xef\xbb\xbf"
+                                                   "Anna;Muster;1.2.1980\n")
+                                     << anna << "";
+    QTest::addRow("not valid UTF-8 is Windows-1252")
+        << QByteArray("J\xf6rg;\xc3\xa9;3.8.1970\n") << QByteArray("J\xf6rg~\xc3\xa9~03.08.1970~0~0~~~~~\r\n")
+        << "";
+    QTest::addRow("NUL")
+        << QByteArray("Anna;Muster;1.2.1980\nBe\0rt;Abel;2.7.1975\n", 41) << QByteArray()
+        << "Zeile 2 der Datei enthält das Zeichen NUL (Nullzeichen), das in der Tovalinerosliste "
+           "nicht vorkommen darf.";
+    QTest::addRow("UTF-8 beyond Windows-1252")
+        << QByteArray("Anna;Muster;1.2.1980\n\xc5\x81ukasz;Nowak;1.1.1990\n") << QByteArray()
+        << "Zeile 2 der Datei enthält das Zeichen \"Ł\" (U+0141), das in der Tovalinerosliste nicht "
+           "vorkommen darf.";
+}
+
+void ImportTest::sourceFileBecomesListFile()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, list);
+    QFETCH(QString, refusal);
+    import1& window = open(source);
+    fixture_->seams->prompt.answers = {MsgAnswer::No};
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    const QStringList texts = fixture_->seams->prompt.texts();
+    QCOMPARE(texts.size(), 1);
+    if (refusal.isEmpty()) {
+        QCOMPARE(listBytes(), list);
+        QVERIFY(texts[0].startsWith("Ihre Tovalinerosliste wurde erfolgreich importiert."));
+        QCOMPARE(fixture_->form().Grid1->RowCount(), static_cast<int>(list.count("\r\n")));
+    } else {
+        QCOMPARE(listBytes(), OldList);
+        QVERIFY2(texts[0].startsWith(refusal), qPrintable(texts[0]));
+        QCOMPARE(fixture_->form().Grid1->RowCount(), 1);
+    }
+}
+
+void ImportTest::hugeSourceIsRefusedUnread()
+{
+    if (!MakeSparseFile(sourcePath(), 40 * GiB, "Anna;Muster;1.2.1980\n"))
+        QSKIP("no sparse files here");
+    const long before = PeakMemoryKiB();
+    fixture_->seams->prompt.fileAnswers = {sourcePath()};
+    import1& window = Forms::Get<import1>();
+    QVERIFY(PeakMemoryKiB() - before < BoundedMemoryKiB);
+    QCOMPARE(
+        fixture_->seams->prompt.texts(),
+        QStringList{"Fehler-Nr.:\r75\r\rBeschreibung:\rDie Datei ist zu groß für eine Tovalinerosliste der "
+                    "Free-Version (40,0 GB, höchstens 8,0 MB). Es wurde nichts geladen."});
+    QCOMPARE(window.Grid1->RowCount(), 0);
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QCOMPARE(listBytes(), OldList);
+    QFile::remove(sourcePath());
+    QVERIFY(!IsBusyPointerShown());
 }
 
 void ImportTest::unreadableSourceSaysWhy()
