@@ -2,6 +2,7 @@
 
 #include "common/textfile.h"
 
+#include <QBuffer>
 #include <QtEndian>
 #include <limits>
 
@@ -36,20 +37,24 @@ void appendLength(QByteArray& bytes, qsizetype length, int size)
     }
 }
 
-// Reads a length at pos and the bytes it counts, all before end; false when they pass it.
-bool takeField(const QByteArray& bytes, qsizetype& pos, qsizetype end, int lengthSize, QByteArray& field)
+// Reads exactly size bytes at pos; false when the device gives fewer.
+bool readAt(QIODevice& device, qint64 pos, qint64 size, QByteArray& bytes)
 {
-    if (end - pos < lengthSize)
+    if (!device.seek(pos))
         return false;
-    const char* at = bytes.constData() + pos;
-    const qsizetype length = lengthSize == 2 ? qFromLittleEndian<quint16>(at)
-                                             : static_cast<qsizetype>(qFromLittleEndian<quint32>(at));
+    bytes = device.read(size);
+    return bytes.size() == size;
+}
+
+// Reads a length at pos, which must lie before end with its field; nothing when it does not.
+std::optional<qint64> readLength(QIODevice& device, qint64& pos, qint64 end, int lengthSize)
+{
+    QByteArray raw;
+    if (end - pos < lengthSize || !readAt(device, pos, lengthSize, raw))
+        return std::nullopt;
     pos += lengthSize;
-    if (end - pos < length)
-        return false;
-    field = bytes.mid(pos, length);
-    pos += length;
-    return true;
+    return lengthSize == 2 ? qFromLittleEndian<quint16>(raw.constData())
+                           : static_cast<qint64>(qFromLittleEndian<quint32>(raw.constData()));
 }
 
 std::optional<Layout> layoutOf(qint32 index)
@@ -93,7 +98,12 @@ QString GetFileName(const QString& path)
 
 QString DataFileNameOf(const BackupEntry& entry)
 {
-    const QString name = GetFileName(entry.FilePath);
+    return DataFileNameOf(entry.FilePath);
+}
+
+QString DataFileNameOf(const QString& storedPath)
+{
+    const QString name = GetFileName(storedPath);
     for (const QString& known : BackupDataFileNames())
         if (name.compare(known, Qt::CaseInsensitive) == 0)
             return known;
@@ -107,8 +117,16 @@ std::optional<QByteArray> BackupFileBytes(const QList<BackupEntry>& entries, QSt
     for (const BackupEntry& entry : entries) {
         paths << EncodeCp1252(entry.FilePath);
         const qsizetype longest = std::max(paths.last().size(), entry.Content.size());
-        if (longest > std::numeric_limits<quint32>::max()) {
-            setReason(error, QStringLiteral("Die Datei %1 ist zu groß für eine Datensicherung.")
+        // What the restore would refuse is never written.
+        if (entry.Content.size() > MaxBackupContentSize) {
+            setReason(error,
+                      QStringLiteral("Die Datei %1 ist zu groß für eine Datensicherung (%2, höchstens %3).")
+                          .arg(GetFileName(entry.FilePath), FileSizeText(entry.Content.size()),
+                               FileSizeText(MaxBackupContentSize)));
+            return std::nullopt;
+        }
+        if (paths.last().size() > MaxBackupPathSize) {
+            setReason(error, QStringLiteral("Der Pfad der Datei %1 ist zu lang für eine Datensicherung.")
                                  .arg(GetFileName(entry.FilePath)));
             return std::nullopt;
         }
@@ -129,41 +147,77 @@ std::optional<QByteArray> BackupFileBytes(const QList<BackupEntry>& entries, QSt
     return bytes;
 }
 
-std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QString* error)
+std::optional<QList<BackupEntryPlace>> ReadBackupPlaces(QIODevice& backup, QString* error)
 {
-    if (bytes.size() < IndexSize) {
+    const qint64 size = backup.size();
+    if (size < IndexSize) {
         setReason(error, QStringLiteral("Die Datei ist zu kurz für eine Datensicherung."));
         return std::nullopt;
     }
-    const qsizetype end = bytes.size() - IndexSize;
-    const auto layout = layoutOf(qFromLittleEndian<qint32>(bytes.constData() + end));
+    if (size > MaxBackupFileSize) {
+        setReason(error, QStringLiteral("Die Datei ist größer als jede Datensicherung (%1, höchstens %2).")
+                             .arg(FileSizeText(size), FileSizeText(MaxBackupFileSize)));
+        return std::nullopt;
+    }
+    const qint64 end = size - IndexSize;
+    QByteArray raw;
+    if (!readAt(backup, end, IndexSize, raw)) {
+        setReason(error, QStringLiteral("Die Datei konnte nicht gelesen werden."));
+        return std::nullopt;
+    }
+    const auto layout = layoutOf(qFromLittleEndian<qint32>(raw.constData()));
     if (!layout) {
         setReason(error,
                   QStringLiteral("Die Anzahl der gesicherten Dateien am Ende der Datei ist ungültig."));
         return std::nullopt;
     }
-    QList<BackupEntry> entries;
-    qsizetype pos = 0;
+    const QString beyondTheEnd = QStringLiteral("Ein Eintrag reicht über das Ende der Datei hinaus.");
+    QList<BackupEntryPlace> places;
+    qint64 pos = 0;
     for (int i = 0; i < layout->entryCount; ++i) {
-        QByteArray path;
-        QByteArray content;
-        if (!takeField(bytes, pos, end, layout->lengthSize, path) ||
-            !takeField(bytes, pos, end, layout->lengthSize, content)) {
-            setReason(error, QStringLiteral("Ein Eintrag reicht über das Ende der Datei hinaus."));
+        // Every length is checked against the rest of the file and its limit before it is used.
+        const auto pathSize = readLength(backup, pos, end, layout->lengthSize);
+        if (!pathSize || *pathSize > end - pos) {
+            setReason(error, beyondTheEnd);
             return std::nullopt;
         }
-        entries.append(BackupEntry{DecodeCp1252(path), content});
+        if (*pathSize > MaxBackupPathSize) {
+            setReason(
+                error,
+                QStringLiteral("Der Pfad des Eintrags %1 ist länger als jeder gesicherte Pfad.").arg(i + 1));
+            return std::nullopt;
+        }
+        QByteArray path;
+        if (!readAt(backup, pos, *pathSize, path)) {
+            setReason(error, beyondTheEnd);
+            return std::nullopt;
+        }
+        pos += *pathSize;
+        const auto contentSize = readLength(backup, pos, end, layout->lengthSize);
+        if (!contentSize || *contentSize > end - pos) {
+            setReason(error, beyondTheEnd);
+            return std::nullopt;
+        }
+        if (*contentSize > MaxBackupContentSize) {
+            setReason(error, QStringLiteral(
+                                 "Der Eintrag %1 ist größer als jede gesicherte Datei (%2, höchstens %3).")
+                                 .arg(i + 1)
+                                 .arg(FileSizeText(*contentSize), FileSizeText(MaxBackupContentSize)));
+            return std::nullopt;
+        }
+        places.append(BackupEntryPlace{DecodeCp1252(path), pos, *contentSize});
+        pos += *contentSize;
     }
     if (pos != end) {
         setReason(error, QStringLiteral("Hinter dem letzten Eintrag stehen weitere Daten."));
         return std::nullopt;
     }
     QStringList seen;
-    for (const BackupEntry& entry : entries) {
-        const QString name = DataFileNameOf(entry);
+    for (const BackupEntryPlace& place : places) {
+        const QString name = DataFileNameOf(place.FilePath);
         if (name.isEmpty()) {
             setReason(error, QStringLiteral("Die Datei enthält eine unbekannte Datei: %1")
-                                 .arg(GetFileName(entry.FilePath).left(MaxShownName)));
+                                 .arg(GetFileName(place.FilePath).left(MaxShownName)));
             return std::nullopt;
         }
         if (seen.contains(name)) {
@@ -172,17 +226,50 @@ std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QSt
         }
         seen << name;
     }
+    return places;
+}
+
+std::optional<QByteArray> ReadBackupContent(QIODevice& backup, const BackupEntryPlace& place, QString* error)
+{
+    QByteArray content;
+    if (!readAt(backup, place.ContentOffset, place.ContentSize, content)) {
+        setReason(error, QStringLiteral("Die gesicherte Datei %1 konnte nicht vollständig gelesen werden.")
+                             .arg(GetFileName(place.FilePath).left(MaxShownName)));
+        return std::nullopt;
+    }
+    return content;
+}
+
+std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QString* error)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const auto places = ReadBackupPlaces(buffer, error);
+    if (!places)
+        return std::nullopt;
+    QList<BackupEntry> entries;
+    for (const BackupEntryPlace& place : *places) {
+        const auto content = ReadBackupContent(buffer, place, error);
+        if (!content)
+            return std::nullopt;
+        entries.append(BackupEntry{place.FilePath, *content});
+    }
     return entries;
+}
+
+bool WriteBackupEntry(const BackupEntry& entry, const QString& folder, QString* error)
+{
+    return WriteFileAtomic(folder + DataFileNameOf(entry), entry.Content, error, FileAccess::OwnerOnly);
 }
 
 bool WriteBackupEntries(const QList<BackupEntry>& entries, const QString& folder, QString* failedPath,
                         QString* error)
 {
     for (const BackupEntry& entry : entries) {
-        const QString path = folder + DataFileNameOf(entry);
-        if (!WriteFileAtomic(path, entry.Content, error, FileAccess::OwnerOnly)) {
+        if (!WriteBackupEntry(entry, folder, error)) {
             if (failedPath)
-                *failedPath = path;
+                *failedPath = folder + DataFileNameOf(entry);
             return false;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,19 @@ struct BackupEntry {
     QByteArray Content;
 };
 
+// What a backup may hold: a data file of at most 64 MiB (the list's own limit) under a path of
+// at most 65,535 bytes, four of them. A file larger than that is no backup, whatever it says.
+constexpr qint64 MaxBackupContentSize = 64 * 1024 * 1024;
+constexpr qint64 MaxBackupPathSize = 65535;
+constexpr qint64 MaxBackupFileSize = 4 * (4 + MaxBackupPathSize + 4 + MaxBackupContentSize) + 4;
+
+// Where one entry lies in a backup file: its stored path and the place of its content.
+struct BackupEntryPlace {
+    QString FilePath;
+    qint64 ContentOffset = 0;
+    qint64 ContentSize = 0;
+};
+
 // The data files a backup holds, in entry order.
 QStringList BackupDataFileNames();
 
@@ -37,20 +51,29 @@ QString GetFileName(const QString& path);
 
 // The data file an entry restores: its stored name matched to one of BackupDataFileNames
 // regardless of case; empty when it names none of them.
+QString DataFileNameOf(const QString& storedPath);
 QString DataFileNameOf(const BackupEntry& entry);
 
 // The bytes of a backup of these entries; nothing, with the reason in error, when an entry is
 // too large even for the extended layout.
 std::optional<QByteArray> BackupFileBytes(const QList<BackupEntry>& entries, QString* error = nullptr);
 
-// The entries of a backup file in either layout, checked whole before anything is used: one to
-// four entries, every length inside the file, the last entry ending exactly where the index
-// starts, and every entry naming a different one of the data files. Otherwise nothing, with
+// The entries of a backup file in either layout, checked whole from their lengths before any
+// content is read: the file no larger than any backup, one to four entries, every length within
+// its limit and inside the file (a length is followed only once it is known to fit), the last
+// entry ending exactly where the index starts, and every entry naming a different one of the
+// data files. Reads nothing but the lengths, the paths and the index. Otherwise nothing, with
 // the reason in error.
+std::optional<QList<BackupEntryPlace>> ReadBackupPlaces(QIODevice& backup, QString* error = nullptr);
+// The content of one entry that ReadBackupPlaces found in the same backup.
+std::optional<QByteArray> ReadBackupContent(QIODevice& backup, const BackupEntryPlace& place,
+                                            QString* error = nullptr);
+// The entries with their contents, checked as above.
 std::optional<QList<BackupEntry>> ReadBackupEntries(const QByteArray& bytes, QString* error = nullptr);
 
-// Writes every entry into the folder (ending in a separator) under its data file's name, each
-// through a temporary file and readable by the owner only. Stops at the first failure and gives
-// its path and reason.
+// Writes the entry into the folder (ending in a separator) under its data file's name, through
+// a temporary file and readable by the owner only; on failure the reason in error.
+bool WriteBackupEntry(const BackupEntry& entry, const QString& folder, QString* error = nullptr);
+// Writes every entry so. Stops at the first failure and gives its path and reason.
 bool WriteBackupEntries(const QList<BackupEntry>& entries, const QString& folder,
                         QString* failedPath = nullptr, QString* error = nullptr);

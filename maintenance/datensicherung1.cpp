@@ -1,6 +1,7 @@
 #include "maintenance/datensicherung1.h"
 
 #include "app/form1.h"
+#include "common/fileerrors.h"
 #include "common/filelists.h"
 #include "common/forms.h"
 #include "common/listfile.h"
@@ -26,6 +27,7 @@
 #include <QStorageInfo>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 
 namespace
 {
@@ -64,26 +66,69 @@ QByteArray readDataFile(const QString& path)
     if (!info.exists())
         return QByteArray();
     QString reason;
-    const auto bytes = ReadFileBytes(path, &reason);
+    bool tooLarge = false;
+    const auto bytes = ReadFileBytesUpTo(path, MaxBackupContentSize, &reason, &tooLarge);
+    if (tooLarge)
+        throw accessError(path,
+                          QStringLiteral("Die Datei ist zu groß für eine Datensicherung (%1, höchstens %2).")
+                              .arg(FileSizeText(info.size()), FileSizeText(MaxBackupContentSize)));
     if (!bytes)
         throw accessError(path, reason);
     return *bytes;
 }
 
-QList<BackupEntry> readBackup(const QString& source)
+RuntimeError formatError(const QString& reason)
 {
-    if (!QFileInfo::exists(source))
+    return RuntimeError(InvalidFileFormat,
+                        "Ungültiges Dateiformat: " + reason + "\rEs wurden keine Daten zurückgeschrieben.");
+}
+
+// A backup file held open while it is restored: its entries are checked from their lengths,
+// and each content is read only when it is written.
+struct OpenedBackup {
+    std::unique_ptr<QFile> file;
+    QList<BackupEntryPlace> places;
+};
+
+OpenedBackup openBackup(const QString& source)
+{
+    const QFileInfo info(source);
+    if (!info.exists())
         throw RuntimeError(RuntimeError::fileNotFound().number(),
                            RuntimeError::fileNotFound().description() + "\r" + native(source));
+    // A pipe or a device would block the reader or never end.
+    if (!info.isFile())
+        throw accessError(source, QStringLiteral("Keine gewöhnliche Datei"));
+    OpenedBackup backup{std::make_unique<QFile>(source), {}};
+    if (!backup.file->open(QIODevice::ReadOnly))
+        throw accessError(source, backup.file->errorString());
     QString reason;
-    const auto bytes = ReadFileBytes(source, &reason);
-    if (!bytes)
-        throw accessError(source, reason);
-    const auto entries = ReadBackupEntries(*bytes, &reason);
-    if (!entries)
-        throw RuntimeError(InvalidFileFormat, "Ungültiges Dateiformat: " + reason +
-                                                  "\rEs wurden keine Daten zurückgeschrieben.");
-    return *entries;
+    auto places = ReadBackupPlaces(*backup.file, &reason);
+    if (!places)
+        throw formatError(reason);
+    backup.places = std::move(*places);
+    return backup;
+}
+
+QByteArray readContent(OpenedBackup& backup, const BackupEntryPlace& place)
+{
+    QString reason;
+    auto content = ReadBackupContent(*backup.file, place, &reason);
+    if (!content)
+        throw accessError(backup.file->fileName(), reason);
+    return std::move(*content);
+}
+
+// The files written so far, or that none was, for the message of a restore that stopped.
+QString replacedFilesText(const QStringList& replaced)
+{
+    if (replaced.isEmpty())
+        return QStringLiteral("Es wurde keine Datei zurückgeschrieben.");
+    QStringList shown;
+    for (const QString& path : replaced)
+        shown << native(path);
+    return "Bereits zurückgeschrieben wurden:\r" + shown.join('\r') +
+           "\rDie übrigen Dateien sind unverändert.";
 }
 
 bool driveReadable(const QString& root)
@@ -246,7 +291,7 @@ void datensicherung1::CreateBackupFile(const QStringList& files, const QString& 
                                                                       "\r" +
                                                                       native(QFileInfo(target).path()));
     if (!WriteFileAtomic(target, *bytes, &reason, FileAccess::OwnerOnly))
-        throw accessError(target, reason);
+        throw accessError(target, GermanWriteReason(target, reason, bytes->size()));
     ShowNormalPointer();
 }
 
@@ -278,25 +323,59 @@ void datensicherung1::Command2_Click()
 
 bool datensicherung1::RestoreBackupFile(const QString& source, const QString& folder)
 {
-    const QList<BackupEntry> entries = readBackup(source);
+    OpenedBackup backup = openBackup(source);
+    // The list is checked as an opened list is, before anything is written.
+    qsizetype listIndex = -1;
+    QByteArray listContent;
+    QStringList listRows;
+    for (qsizetype i = 0; i < backup.places.size(); ++i) {
+        if (DataFileNameOf(backup.places[i].FilePath) != ListFileName)
+            continue;
+        listIndex = i;
+        listContent = readContent(backup, backup.places[i]);
+        QString problem;
+        const auto rows = ChosenListRows(listContent, &problem);
+        if (!rows)
+            throw formatError("Die gesicherte Tovalinerosliste ist beschädigt: " + problem);
+        listRows = *rows;
+    }
     xpProgress1->show();
-    const double step = 100.0 / entries.size();
-    for (qsizetype i = 1; i <= entries.size(); ++i) {
+    const double step = 100.0 / backup.places.size();
+    for (qsizetype i = 1; i <= backup.places.size(); ++i) {
         xpProgress1->setValue(qRound(i * step));
         if (!Pause(1))
             return false;
     }
-    // Only the file name of a stored path counts: every entry goes into this data folder.
-    QString failed;
-    QString reason;
-    if (!WriteBackupEntries(entries, folder, &failed, &reason))
-        throw accessError(failed, reason);
-    const auto list = std::find_if(entries.begin(), entries.end(), [](const BackupEntry& entry) {
-        return DataFileNameOf(entry) == ListFileName;
-    });
-    // The main window shows the restored list, so its next save cannot bring the old one back.
-    if (Form1* main = Forms::Loaded<Form1>(); main && list != entries.end())
-        main->ShowBirthdayRows(ListRowsFromText(DecodeCp1252(list->Content)));
+    // Only the file name of a stored path counts: every entry goes into this data folder. Once
+    // the list file is replaced the main window shows it, so that its next save cannot bring the
+    // old list back, also when a later entry fails.
+    QStringList replaced;
+    const auto showRestoredList = [&] {
+        if (Form1* main = Forms::Loaded<Form1>(); main && replaced.contains(folder + ListFileName))
+            main->ShowBirthdayRows(listRows);
+    };
+    for (qsizetype i = 0; i < backup.places.size(); ++i) {
+        const BackupEntryPlace& place = backup.places[i];
+        const QString path = folder + DataFileNameOf(place.FilePath);
+        BackupEntry entry{place.FilePath, i == listIndex ? listContent : QByteArray()};
+        QString reason;
+        try {
+            if (i != listIndex)
+                entry.Content = readContent(backup, place);
+        } catch (const RuntimeError& error) {
+            showRestoredList();
+            throw RuntimeError(error.number(), error.description() + "\r\r" + replacedFilesText(replaced));
+        }
+        if (!WriteBackupEntry(entry, folder, &reason)) {
+            showRestoredList();
+            throw RuntimeError(RuntimeError::pathFileAccess().number(),
+                               RuntimeError::pathFileAccess().description() + "\r" + native(path) + "\r" +
+                                   GermanWriteReason(path, reason, entry.Content.size()) + "\r\r" +
+                                   replacedFilesText(replaced));
+        }
+        replaced << path;
+    }
+    showRestoredList();
     QPointer<datensicherung1> self(this);
     MsgBox("Die Rücksicherung Ihrer Daten war erfolgreich.\r\r"
            "Bitte beenden Sie nun das Programm und rufen Sie es erneut auf.\r"

@@ -1,10 +1,12 @@
 #include "common/filelists.h"
 #include "common/forms.h"
 #include "common/mousepointer.h"
+#include "common/textfile.h"
 #include "maintenance/backupfile.h"
 #include "maintenance/datensicherung1.h"
 #include "support/filesizelimit.h"
 #include "support/formfixture.h"
+#include "support/sparsefile.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -66,6 +68,14 @@ QByteArray index(qint32 value)
     return QByteArray(raw, 4);
 }
 
+// A length of the extended layout.
+QByteArray wideLength(quint32 value)
+{
+    char raw[4];
+    qToLittleEndian(value, raw);
+    return QByteArray(raw, 4);
+}
+
 } // namespace
 
 class BackupTest : public QObject
@@ -101,6 +111,10 @@ private slots:
     void largeListUsesTheWideLayout();
     void badBackupTouchesNoDataFile_data();
     void badBackupTouchesNoDataFile();
+    void hugeBackupIsRefusedUnread_data();
+    void hugeBackupIsRefusedUnread();
+    void restoreFailingAtTheThirdEntryShowsTheRestoredList();
+    void hugeDataFileIsNotBackedUp();
 
 private:
     datensicherung1& open();
@@ -571,6 +585,13 @@ void BackupTest::badBackupTouchesNoDataFile_data()
     QTest::addRow("data folder itself") << entry("C:\\T\\daten\\", content) + index(0);
     QTest::addRow("duplicate name") << entry(path, content) + entry("D:\\TOVALINERO.DAT", content) + index(1);
     QTest::addRow("bad second entry") << entry(path, content) + entry("evil.exe", "x") + index(1);
+    QTest::addRow("list entry with a NUL")
+        << entry(path, QByteArray("A~B~01.01.1990\r\nC~D\0~02.02.1991\r\n", 33)) + index(0);
+    QTest::addRow("list entry with a TAB, after an entry that would be written first")
+        << entry("C:\\T\\daten\\demnaechst.dat", "C D   (wird 40);3\r\n") +
+               entry(path, "A~B~01.01.1990\r\nC\tD~02.02.1991\r\n") + index(1);
+    QTest::addRow("path longer than any")
+        << wideLength(70000) + QByteArray(70000 - 14, 'a') + "tovalinero.dat" + wideLength(0) + index(-1);
 }
 
 void BackupTest::badBackupTouchesNoDataFile()
@@ -597,6 +618,114 @@ void BackupTest::badBackupTouchesNoDataFile()
     QVERIFY(window.Command2->isEnabled());
     QVERIFY(!window.xpProgress1->isVisible());
     QVERIFY(!IsBusyPointerShown());
+}
+
+void BackupTest::hugeBackupIsRefusedUnread_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<QString>("reason");
+    const QByteArray path = "C:\\T\\daten\\tovalinero.dat";
+    const QByteArray plainHead = wideLength(path.size()).left(2) + path + QByteArray("\xff\xff", 2);
+    const QString larger = QStringLiteral("Die Datei ist größer als jede Datensicherung (%1, höchstens %2).");
+    QTest::addRow("40 GiB") << 40 * GiB << plainHead << index(3)
+                            << larger.arg("40,0 GB", FileSizeText(MaxBackupFileSize));
+    QTest::addRow("4 GiB") << 4 * GiB << plainHead << index(3)
+                           << larger.arg("4,0 GB", FileSizeText(MaxBackupFileSize));
+    const qint64 content = 100 << 20;
+    QTest::addRow("an entry of 100 MiB")
+        << 4 + path.size() + 4 + content + 4 << wideLength(path.size()) + path + wideLength(content)
+        << index(-1) << "Der Eintrag 1 ist größer als jede gesicherte Datei (100,0 MB, höchstens 64,0 MB).";
+    QTest::addRow("a length past the end")
+        << qint64(1 << 20) << wideLength(path.size()) + path + wideLength(0xfffffff0) << index(-1)
+        << "Ein Eintrag reicht über das Ende der Datei hinaus.";
+}
+
+void BackupTest::hugeBackupIsRefusedUnread()
+{
+    QFETCH(qint64, size);
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, tail);
+    QFETCH(QString, reason);
+    const QList<QByteArray> original = dataFiles();
+    const QString backup = fixture_->folder->folder() + "/riesig.dsi";
+    if (!MakeSparseFile(backup, size, head, tail))
+        QSKIP("no sparse files here");
+    datensicherung1& window = open();
+    const long before = PeakMemoryKiB();
+    restore(window, "riesig.dsi");
+    QVERIFY(PeakMemoryKiB() - before < BoundedMemoryKiB);
+    QFile::remove(backup);
+    QCOMPARE(dataFiles(), original);
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{"Es ist folgender Fehler aufgetreten:\r\rFehler-Nr.:\r321\r\rBeschreibung:\r"
+                         "Ungültiges Dateiformat: " +
+                         reason + "\rEs wurden keine Daten zurückgeschrieben."});
+    QCOMPARE(fixture_->form().Grid1->RowCount(), 2);
+    QVERIFY(window.Command2->isEnabled());
+    QVERIFY(!IsBusyPointerShown());
+}
+
+// The list is the second entry: once it is written, the main window must show it, or its next
+// save would bring the old list back over the restored one.
+void BackupTest::restoreFailingAtTheThirdEntryShowsTheRestoredList()
+{
+    const QList<QByteArray> original = dataFiles();
+    const QByteArray restoredList = person("Bert", "Abel", "02.07.1975") +
+                                    person("Carl", "Cee", "03.03.1933") + person("Dora", "Dee", "04.04.1944");
+    const QList<BackupEntry> entries = {{"C:\\T\\daten\\demnaechst.dat", "Bert Abel   (wird 51);33\r\n"},
+                                        {"C:\\T\\daten\\tovalinero.dat", restoredList},
+                                        {"C:\\T\\daten\\einstellungen.dat", QByteArray(5000, 's')},
+                                        {"C:\\T\\daten\\standard.html", "<html>neu</html>"}};
+    fixture_->folder->writeBytes(fixture_->folder->folder() + "/teil.dsi", BackupFileBytes(entries).value());
+    datensicherung1& window = open();
+    {
+        const FileSizeLimit diskFull(2000);
+        restore(window, "teil.dsi");
+    }
+    QCOMPARE(dataFiles(), (QList<QByteArray>{entries[0].Content, restoredList, original[2], original[3]}));
+    const QString native = QDir::toNativeSeparators(fixture_->folder->data(""));
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{"Es ist folgender Fehler aufgetreten:\r\rFehler-Nr.:\r75\r\rBeschreibung:\r"
+                         "Fehler beim Zugriff auf Pfad/Datei\r" +
+                         native +
+                         "einstellungen.dat\rDie Datei ist größer, als der Datenträger oder das System "
+                         "erlaubt.\r\rBereits zurückgeschrieben wurden:\r" +
+                         native + "demnaechst.dat\r" + native +
+                         "tovalinero.dat\rDie übrigen Dateien sind unverändert."});
+    QCOMPARE(fixture_->seams->prompt.messages[0].title, QStringLiteral("Fehler - Error"));
+    Grid* list = fixture_->form().Grid1;
+    QCOMPARE(list->RowCount(), 3);
+    QCOMPARE(list->Cell(1, 1), QStringLiteral("Bert"));
+    QVERIFY(window.Command2->isEnabled());
+    QVERIFY(!window.xpProgress1->isVisible());
+
+    // A change in the main window keeps the restored list.
+    fixture_->seams->prompt.answers = {MsgAnswer::Yes};
+    list->SetCurrentRow(1);
+    fixture_->form().Coolbar1_ButtonClick("loeschen");
+    QCOMPARE(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat")),
+             person("Carl", "Cee", "03.03.1933") + person("Dora", "Dee", "04.04.1944"));
+}
+
+void BackupTest::hugeDataFileIsNotBackedUp()
+{
+    const QString html = fixture_->folder->data("standard.html");
+    if (!MakeSparseFile(html, 40 * GiB, "<html>"))
+        QSKIP("no sparse files here");
+    datensicherung1& window = open();
+    const long before = PeakMemoryKiB();
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QVERIFY(PeakMemoryKiB() - before < BoundedMemoryKiB);
+    QFile::remove(html);
+    QCOMPARE(QDir(fixture_->folder->folder()).entryList({"*.dsi"}), QStringList());
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{"Es ist folgender Fehler aufgetreten:\r\rFehler-Nr.:\r75\r\rBeschreibung:\r"
+                         "Fehler beim Zugriff auf Pfad/Datei\r" +
+                         QDir::toNativeSeparators(html) +
+                         "\rDie Datei ist zu groß für eine Datensicherung (40,0 GB, höchstens 64,0 MB)."});
+    QVERIFY(window.Command1->isEnabled());
 }
 
 QTEST_MAIN(BackupTest)
