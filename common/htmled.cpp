@@ -1,5 +1,6 @@
 #include "common/htmled.h"
 
+#include "common/richtexthtml.h"
 #include "common/textfile.h"
 #include "common/textformatactions.h"
 
@@ -14,13 +15,6 @@
 
 namespace
 {
-
-// The same on every machine, so a greeting looks as it was written; Liberation Sans stands in for
-// Arial where Arial is missing.
-QFont documentFont()
-{
-    return QFont(QStringLiteral("Arial"), 11);
-}
 
 QString reference(char32_t codePoint)
 {
@@ -67,8 +61,8 @@ HTMLed::HTMLed(QWidget* parent) : QWidget(parent)
     editor_ = new QTextEdit(this);
     editor_->setObjectName(QStringLiteral("Editor"));
     editor_->setAccessibleName(QStringLiteral("Grußtext"));
-    editor_->setFont(documentFont());
-    editor_->document()->setDefaultFont(documentFont());
+    editor_->setFont(GreetingFont());
+    editor_->document()->setDefaultFont(GreetingFont());
     // The Tab key moves on to the next control; a tab in HTML is only a blank anyway.
     editor_->setTabChangesFocus(true);
 
@@ -105,13 +99,13 @@ bool HTMLed::SaveFile(const QString& path, QString* error) const
 
 QString HTMLed::DocumentHTML() const
 {
-    return WithCharacterReferences(WithoutCharsetDeclaration(editor_->toHtml()));
+    return WithCharacterReferences(CompactHtml(*editor_->document()));
 }
 
 void HTMLed::SetDocumentHTML(const QString& html)
 {
     editor_->setHtml(html);
-    editor_->document()->setDefaultFont(documentFont());
+    editor_->document()->setDefaultFont(GreetingFont());
 }
 
 void HTMLed::InsertText(const QString& text, int mode)

@@ -7,10 +7,10 @@ class QTextEdit;
 class QToolBar;
 class TextFormatActions;
 
-// The visual HTML editing control: a rich text field under a small formatting bar. Whatever it
-// gives out as HTML can be stored in a Windows-1252 file: a character outside the code page is
-// written as a numeric character reference, and Qt's own charset declaration is left out, since
-// the stored text is declared by whoever sends it.
+// The visual HTML editing control: a rich text field under a small formatting bar. It gives out
+// the document as compact HTML (see CompactHtml) that can be stored in a Windows-1252 file: a
+// character outside the code page is written as a numeric character reference. It reads any
+// HTML, also the whole documents that earlier versions stored.
 class HTMLed : public QWidget
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
+#include "common/richtexthtml.h"
 #include "common/textfile.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
@@ -265,7 +266,7 @@ void Send(Body body, const WindowParts& parts)
     smtp->SetReadReceipt(Settings::ReadNumberOrZero(Settings::ReadReceiptRequested) != 0);
     smtp->SetToAddress(PersonEmail);
     smtp->SetSubject(Settings::Read(Settings::GreetingSubject));
-    smtp->SetHtmlBody(html);
+    smtp->SetHtmlBody(MailHtmlDocument(html));
     smtp->SetTextBody(html);
     smtp->SetPlainAlternative(true);
     smtp->SetKeepCopy(true);

@@ -15,7 +15,9 @@ class GreetingWorkBox;
 //      CopyFileName) exists: the window's already-sent notice, nothing else happens;
 //   2. the body: the standard template daten/standard.html loaded into the window's hidden work
 //      box, or PersonGreetingHtml itself (which then keeps the filled text), with the eight
-//      placeholders replaced in order; hourglass pointer;
+//      placeholders replaced in order; hourglass pointer. Stored without a document frame, it
+//      goes out in one that declares UTF-8 and the greeting font (MailHtmlDocument); the plain
+//      alternative is the body as it stands;
 //   3. progress bar shown, send button disabled;
 //   4. the window's SMTP control set from settings lines 6 to 14; the server line may name a
 //      port ("host:587"), else port 25;

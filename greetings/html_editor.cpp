@@ -44,6 +44,7 @@ QString HandBackHtml(QString html)
 {
     html.remove(QLatin1Char('\r'));
     html.replace(QLatin1String("&nbsp;"), QLatin1String(" "));
+    html.replace(QLatin1String("&#160;"), QLatin1String(" "));
     html.replace(QChar::Nbsp, QLatin1Char(' '));
     html.replace(QLatin1Char('~'), QLatin1String("&#126;"));
     html.replace(QLatin1Char('\t'), QLatin1String("&#9;"));

@@ -66,6 +66,6 @@ private:
 };
 
 // What the hand-back puts into the entry form's field: one line of the list file. CR goes,
-// non-breaking spaces ("&nbsp;" or the character itself) become blanks, and "~" and TAB, the
+// non-breaking spaces ("&nbsp;", "&#160;" or the character itself) become blanks, and "~" and TAB, the
 // list file's separators, are written as character references.
 QString HandBackHtml(QString html);

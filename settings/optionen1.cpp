@@ -1,6 +1,7 @@
 #include "settings/optionen1.h"
 
 #include "common/forms.h"
+#include "common/globale_variablen.h"
 #include "common/moddraw.h"
 #include "common/mousepointer.h"
 #include "common/outbar.h"
@@ -32,8 +33,6 @@
 
 namespace
 {
-
-constexpr int TwipsPerPixel = 15;
 
 QLabel* pageTitle(const QString& text, QWidget* parent)
 {
@@ -579,6 +578,8 @@ void optionen1::SaveSettings()
                MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
+    // The greetings sign with this name from now on, not only after the next start.
+    Globale_Variablen::SenderName = txtBenutzername->Text();
     Forms::Unload(this);
 }
 

@@ -25,7 +25,8 @@ public:
     void Form_Load();
     // Fills the controls from the settings file; false when a line could not be loaded.
     bool LoadSettings();
-    // Writes all 64 lines and unloads the dialog; on failure the dialog stays open.
+    // Writes all 64 lines, hands the sender's name to the greetings and unloads the dialog; on
+    // failure the dialog stays open and nothing changes.
     void SaveSettings();
 
     void OutBar1_ItemClick(int group, int item);

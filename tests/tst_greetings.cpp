@@ -1,6 +1,8 @@
 #include "common/forms.h"
 #include "common/globale_variablen.h"
+#include "common/htmled.h"
 #include "common/mousepointer.h"
+#include "common/richtexthtml.h"
 #include "common/textfile.h"
 #include "greetings/frmlog.h"
 #include "greetings/greetingsender.h"
@@ -19,6 +21,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 using namespace Globale_Variablen;
 
@@ -635,6 +640,69 @@ private slots:
         QVERIFY2(html.contains("charset=utf-8\">"), qPrintable(html));
         QVERIFY(!html.contains("1252"));
         QVERIFY2(html.contains("Liebe Jürgen, herzliche Grüße!"), qPrintable(html));
+    }
+
+    // A greeting goes out as the editor showed it, whether stored compact or as the whole
+    // document of earlier versions: one HTML document that declares UTF-8.
+    void storedGreetingGoesOutAsShown_data()
+    {
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<bool>("earlierVersion");
+        QTest::addRow("own greeting") << false << false;
+        QTest::addRow("own greeting stored by earlier versions") << false << true;
+        QTest::addRow("template") << true << false;
+        QTest::addRow("template stored by earlier versions") << true << true;
+    }
+
+    void storedGreetingGoesOutAsShown()
+    {
+        QFETCH(bool, standard);
+        QFETCH(bool, earlierVersion);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        setPerson(QStringLiteral("Jürgen"));
+        QTextDocument written;
+        written.setDefaultFont(GreetingFont());
+        written.setHtml("<div>Liebe &lt;VORNAME&gt;,<br>\n<b>alles Gute</b> von &lt;ABSENDERNAME&gt;!</div>");
+        const QString stored = earlierVersion
+                                   ? WithCharacterReferences(WithoutCharsetDeclaration(written.toHtml()))
+                                   : CompactHtml(written);
+        QCOMPARE(stored.contains("qrichtext"), earlierVersion);
+        if (standard)
+            folder.writeBytes(folder.data("standard.html"),
+                              EncodeCp1252(QString(stored).replace("\n", "\r\n")));
+        else
+            PersonGreetingHtml = stored;
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        HostWindow host;
+
+        host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
+
+        QCOMPARE(seams.prompt.messages.size(), 0);
+        QCOMPARE(server.messages().size(), 1);
+        const QString html = SmtpServer::HtmlPart(server.messages().first());
+        QCOMPARE(html.count("<html", Qt::CaseInsensitive), 1);
+        QCOMPARE(html.count("<body", Qt::CaseInsensitive), 1);
+        QVERIFY(!html.contains("1252"));
+        if (!earlierVersion) {
+            QVERIFY2(html.contains("charset=utf-8\">"), qPrintable(html));
+            QVERIFY2(html.contains("font-family:'Arial', sans-serif; font-size:11pt;"), qPrintable(html));
+        }
+        QTextDocument shown;
+        shown.setDefaultFont(GreetingFont());
+        shown.setHtml(html);
+        QCOMPARE(shown.toPlainText().trimmed(), QStringLiteral("Liebe Jürgen,\nalles Gute von Jürgen!"));
+        const qsizetype bold = shown.toPlainText().indexOf("alles Gute");
+        QTextCursor cursor(&shown);
+        cursor.setPosition(bold + 1);
+        QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
+        cursor.setPosition(bold + 12);
+        QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Normal));
+        QCOMPARE(folder.readBytes(folder.data("emails/2026_anna@example.org_Jürgen.eml")),
+                 server.messages().first());
     }
 
     // A list entry cannot make the copy land outside the copy folder.

@@ -1,8 +1,10 @@
 #include "common/forms.h"
+#include "common/globale_variablen.h"
 #include "common/mousepointer.h"
 #include "common/outbar.h"
 #include "common/sevtext.h"
 #include "common/textfile.h"
+#include "greetings/greetingsender.h"
 #include "settings/optionen1.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
@@ -22,6 +24,7 @@
 #include <QTest>
 #include <QToolBox>
 #include <QToolButton>
+#include <optional>
 
 namespace
 {
@@ -93,6 +96,8 @@ private slots:
     void barItemChosenWithoutAClickShowsItsPage();
     void fullDiskKeepsTheOldSettingsAndNoCopy();
     void killedSaveLeavesNoCopyOfThePassword();
+    void senderNameReachesGreetingsAtOnce_data();
+    void senderNameReachesGreetingsAtOnce();
 
 private:
     optionen1& open() { return Forms::Get<optionen1>(); }
@@ -752,6 +757,47 @@ void OptionsTest::killedSaveLeavesNoCopyOfThePassword()
     QVERIFY(KilledDuringWrite(2000, [&lines] { Settings::WriteAll(lines); }));
     QCOMPARE(settingsBytes(), before);
     QCOMPARE(QDir(folder_->folder() + "/daten").entryList(QDir::Files | QDir::Hidden), files);
+}
+
+void OptionsTest::senderNameReachesGreetingsAtOnce_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("signature");
+    QTest::addRow("OK") << "OK"
+                        << "Jürgen Muster";
+    QTest::addRow("OK with the name emptied") << "OK empty"
+                                              << "";
+    QTest::addRow("Abbrechen") << "Abbrechen"
+                               << "Alter Name";
+    QTest::addRow("OK on a full disk") << "full"
+                                       << "Alter Name";
+}
+
+// The next greeting is signed with the name the dialog saved, without a restart; a name that
+// was not saved signs nothing.
+void OptionsTest::senderNameReachesGreetingsAtOnce()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, signature);
+    folder_->setSetting(Settings::GreetingSenderName, "Alter Name");
+    Globale_Variablen::SenderName = "Alter Name";
+    optionen1& dialog = open();
+    QCOMPARE(dialog.txtBenutzername->Text(), QStringLiteral("Alter Name"));
+    dialog.txtBenutzername->SetText(how == "OK empty" ? QString() : QStringLiteral("Jürgen Muster"));
+    {
+        std::optional<FileSizeLimit> diskFull;
+        if (how == "full")
+            diskFull.emplace(100);
+        (how == "Abbrechen" ? dialog.Command2 : dialog.Command1)->click();
+    }
+    FlushDeletedWindows();
+    QCOMPARE(Forms::Loaded<optionen1>() == nullptr, how != "full");
+    QCOMPARE(Globale_Variablen::SenderName, signature);
+    QCOMPARE(GreetingSender::FillPlaceholders("Viele Grüße, &lt;ABSENDERNAME&gt;"),
+             "Viele Grüße, " + signature);
+    if (how != "full")
+        QCOMPARE(Settings::Read(Settings::GreetingSenderName), signature);
+    Globale_Variablen::SenderName.clear();
 }
 
 QTEST_MAIN(OptionsTest)
