@@ -1,5 +1,6 @@
 #include "platform/help.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,12 +31,21 @@ QString contextPage(const QString& folder, int context)
     return QString();
 }
 
-// The program's own help window, one for the whole program.
+// The program's own help window, one for the whole program. Help asked for while a modal window
+// is open belongs to that window: as its child it stays above it and takes input, where a window
+// of its own would sit behind it, blocked until the modal window closes.
 void showPage(const QString& page)
 {
     static QPointer<QTextBrowser> viewer;
+    QWidget* owner = QApplication::activeModalWidget();
+    if (viewer && viewer->parentWidget() != owner) {
+        const QRect placed = viewer->geometry();
+        viewer->setParent(owner, viewer->windowFlags());
+        viewer->setGeometry(placed);
+    }
     if (!viewer) {
-        viewer = new QTextBrowser;
+        viewer = new QTextBrowser(owner);
+        viewer->setWindowFlags(Qt::Window);
         viewer->setAttribute(Qt::WA_DeleteOnClose);
         viewer->setObjectName("HelpViewer");
         viewer->setWindowTitle(QStringLiteral("Tovalinero Pro - Hilfe"));
