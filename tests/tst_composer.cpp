@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
@@ -120,7 +119,6 @@ private slots:
     void initTestCase()
     {
         FormRegistry::setProgramEndHandler([] {});
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
     void init();
     void cleanup();
