@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -50,7 +51,13 @@ void showPage(const QString& page)
         viewer->setObjectName("HelpViewer");
         viewer->setWindowTitle(QStringLiteral("Tovalinero Pro - Hilfe"));
         viewer->setOpenExternalLinks(true);
-        viewer->resize(760, 560);
+        // Whole on the screen of the window it was asked from, whatever the window manager's
+        // placement would make of a child window.
+        const QWidget* asking = owner ? owner : QApplication::activeWindow();
+        const QScreen* screen = asking ? asking->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+        viewer->resize(QSize(760, 560).boundedTo(area.size() * 9 / 10));
+        viewer->move(area.center() - viewer->rect().center());
     }
     if (page.isEmpty())
         viewer->setHtml(QStringLiteral("<p>Die Hilfeseiten wurden nicht gefunden.</p>"));

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -488,6 +489,7 @@ void OpenAndSaveTest::helpAboveTheModalWindowTakesInput()
     QVERIFY(viewer->isWindow());
     QCOMPARE(viewer->parentWidget(), from == "oeffnen1" ? owner : nullptr);
     QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QVERIFY(viewer->screen()->availableGeometry().contains(viewer->frameGeometry()));
     QVERIFY(viewer->source().toLocalFile().endsWith(from == "oeffnen1" ? "/oeffnen.html" : "/index.html"));
     // A click as the window system delivers it, through the modal window's blocking.
     int presses = 0;
