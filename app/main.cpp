@@ -1,11 +1,10 @@
 #include "app/form1.h"
 #include "app/messageloop.h"
 #include "common/forms.h"
+#include "common/germanlocale.h"
 #include "common/programicon.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -14,10 +13,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon());
 
-    // German texts for Qt's own dialogs and standard buttons ("Ja", "Nein", "Abbrechen").
-    QTranslator qtTranslation;
-    if (qtTranslation.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslation);
+    UseGermanLocale();
 
     Forms::Get<Form1>().Form_Load();
     return RunMessageLoop();

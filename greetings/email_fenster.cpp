@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -297,6 +298,8 @@ void eMail_Fenster::buildToolbar()
 
 void eMail_Fenster::Command16_Click()
 {
+    // The window stays usable during the send: what counts as sent is what the send took.
+    const Draft sending = draft();
     const QString plainText = RichTextBox1->toPlainText();
     sevSMTP1->SetHtmlBody(RichTextBox1->toHtml());
     // The disabled button passes the focus on; it comes back afterwards, so a key pressed after
@@ -343,6 +346,8 @@ void eMail_Fenster::Command16_Click()
     sevSMTP1->Disconnect();
     if (gone())
         return;
+    if (sent)
+        lastSent_ = sending;
     endSend();
     if (sent && !error.isEmpty())
         // Delivered, but the copy could not be kept.
@@ -493,4 +498,36 @@ void eMail_Fenster::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+eMail_Fenster::Draft eMail_Fenster::draft() const
+{
+    return Draft{sevEmail->Text(), sevEmailCC->Text(), sevEmailBetreff->Text(), RichTextBox1->toHtml(),
+                 ItemTexts(lstAttachments)};
+}
+
+bool eMail_Fenster::hasUnsentMessage() const
+{
+    const bool written = !RichTextBox1->toPlainText().trimmed().isEmpty() ||
+                         !sevEmailBetreff->Text().trimmed().isEmpty() ||
+                         !sevEmailCC->Text().trimmed().isEmpty() || lstAttachments->count() > 0;
+    return written && (!lastSent_ || *lastSent_ != draft());
+}
+
+void eMail_Fenster::closeEvent(QCloseEvent* event)
+{
+    // While a send runs the message is on its way; the send completes without the window.
+    if (Command16->isEnabled() && hasUnsentMessage()) {
+        MessageRequest question;
+        question.text = QStringLiteral("Die eMail wurde noch nicht gesendet.\r\nMöchten Sie sie verwerfen?");
+        question.title = windowTitle();
+        question.buttons = MsgButtons::YesNo;
+        question.icon = MsgIcon::Question;
+        question.defaultAnswer = MsgAnswer::No;
+        if (PromptSeam::get().message(question) != MsgAnswer::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    QDialog::closeEvent(event);
 }

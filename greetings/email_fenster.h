@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QStringList>
 #include <QVariant>
+#include <optional>
 
 class Coolbar;
 class QDate;
@@ -20,8 +22,9 @@ class TextFormatActions;
 // preset. It sends through its own SMTP control with the mail account of the settings; the
 // control leaves the copy daten/emails/<yyyyMMdd HHmmss>.eml. Whatever a send brings, the window
 // keeps recipients, subject, body, attachments, priority and read receipt, so the message can go
-// out again. Closing the window discards the message (the Esc key does not close it). The
-// controls are placed absolutely and scale with the window (ResizeForm).
+// out again. Closing the window discards the message; one that was written and has not gone out
+// is discarded only when the user says so (the Esc key does not close the window). The controls
+// are placed absolutely and scale with the window (ResizeForm).
 class eMail_Fenster : public QDialog
 {
     Q_OBJECT
@@ -63,8 +66,22 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What a send would carry.
+    struct Draft {
+        QString to;
+        QString cc;
+        QString subject;
+        QString body;
+        QStringList attachments;
+        bool operator==(const Draft&) const = default;
+    };
+    Draft draft() const;
+    // Something the user wrote (body, subject, copy recipients, attachments) that has not gone out
+    // as it stands; the preset recipient alone is nothing written.
+    bool hasUnsentMessage() const;
     void buildToolbar();
     void setSmtpMembers(const QString& plainText);
     void endSend();
@@ -72,6 +89,7 @@ private:
     void focusBody();
     TextFormatActions* format_;
     QPointer<QWidget> focusBeforeSend_;
+    std::optional<Draft> lastSent_;
 };
 
 // Where the control leaves the copy of a mail sent at that moment:

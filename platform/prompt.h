@@ -23,6 +23,8 @@ struct MessageRequest {
     QString title = ProgramTitle;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
+    // The button that Enter presses; without one, the box's own choice.
+    std::optional<MsgAnswer> defaultAnswer;
 };
 
 // An open or save dialog as the program asks for it. The filter is given in the

@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace
 {
@@ -44,8 +45,12 @@ TrayClicks DetectTrayClicks()
 
 // The icon's signal comes from inside its own mouse event; the program's answer may remove
 // the icon, which must not happen while that event is still being handled.
-SystemTray::SystemTray(TrayClicks clicks) : icon_(new QSystemTrayIcon(this)), menu_(new QMenu)
+SystemTray::SystemTray(TrayClicks clicks)
+    : icon_(new QSystemTrayIcon(this)), menu_(new QMenu),
+      iconHasNoPlace_(clicks == TrayClicks::SingleActivation), balloonWait_(new QTimer(this))
 {
+    balloonWait_->setInterval(25);
+    connect(balloonWait_, &QTimer::timeout, this, &SystemTray::deliverBalloon);
     connect(
         icon_, &QSystemTrayIcon::activated, this,
         [this, clicks](QSystemTrayIcon::ActivationReason reason) { raiseEvent(*this, reason, clicks); },
@@ -75,6 +80,9 @@ void SystemTray::addIcon()
 
 void SystemTray::removeIcon()
 {
+    // A balloon still waiting for the icon would have nothing to point at.
+    balloon_.reset();
+    balloonWait_->stop();
     icon_->hide();
 }
 
@@ -87,6 +95,44 @@ void SystemTray::showBalloon(const QString& title, const QString& text, int icon
 {
     if (!available())
         return;
+    // A newer balloon replaces one that still waits, as it would replace one on the screen.
+    balloon_ = PendingBalloon{title, text, icon};
+    balloonDeadline_.setRemainingTime(BalloonWaitMs);
+    deliverBalloon();
+}
+
+// Before the tray has docked it, the icon reports the screen's origin as its place.
+bool SystemTray::iconPlaced() const
+{
+    if (iconHasNoPlace_)
+        return true;
+    const QRect place = iconGeometry();
+    return place.isValid() && place.topLeft() != QPoint(0, 0);
+}
+
+void SystemTray::deliverBalloon()
+{
+    if (!balloon_) {
+        balloonWait_->stop();
+        return;
+    }
+    if (!iconPlaced() && !balloonDeadline_.hasExpired()) {
+        balloonWait_->start();
+        return;
+    }
+    balloonWait_->stop();
+    const PendingBalloon balloon = *balloon_;
+    balloon_.reset();
+    showMessage(balloon.title, balloon.text, balloon.icon);
+}
+
+QRect SystemTray::iconGeometry() const
+{
+    return icon_->geometry();
+}
+
+void SystemTray::showMessage(const QString& title, const QString& text, int icon)
+{
     const auto kind = icon == 1   ? QSystemTrayIcon::Information
                       : icon == 2 ? QSystemTrayIcon::Warning
                       : icon == 3 ? QSystemTrayIcon::Critical

@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
@@ -120,7 +119,6 @@ private slots:
     void initTestCase()
     {
         FormRegistry::setProgramEndHandler([] {});
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
     void init();
     void cleanup();
@@ -150,6 +148,10 @@ private slots:
     void attachmentRemoval();
     void enlargingScalesTheControls();
     void keyboardAndAccessibleNames();
+    void closingAsksOnlyForAnUnsentMessage_data();
+    void closingAsksOnlyForAnUnsentMessage();
+    void closingAnswers_data();
+    void closingAnswers();
 
 private:
     eMail_Fenster& open();
@@ -997,6 +999,120 @@ void ComposerTest::keyboardAndAccessibleNames()
     QVERIFY(!window.Coolbar2->Button("links")->isChecked());
     QTest::keyClick(window.RichTextBox1, Qt::Key_J, Qt::ControlModifier);
     QVERIFY(window.RichTextBox1->alignment() & Qt::AlignHCenter);
+}
+
+// Closing by the frame throws away only what the user agrees to lose: something written that
+// has not gone out as it stands. The recipient alone is the opener's, not written.
+void ComposerTest::closingAsksOnlyForAnUnsentMessage_data()
+{
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("cc");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("attachment");
+    QTest::addColumn<QString>("send");
+    QTest::addColumn<bool>("asks");
+    QTest::addRow("nothing written") << ""
+                                     << ""
+                                     << "" << false << "" << false;
+    QTest::addRow("blanks and empty lines only") << " "
+                                                 << " "
+                                                 << "<p> </p><p></p>" << false << "" << false;
+    QTest::addRow("body") << ""
+                          << ""
+                          << "<p>Hallo</p>" << false << "" << true;
+    QTest::addRow("subject") << "Grüße"
+                             << ""
+                             << "" << false << "" << true;
+    QTest::addRow("copy recipient") << ""
+                                    << "bert@example.org"
+                                    << "" << false << "" << true;
+    QTest::addRow("attachment") << ""
+                                << ""
+                                << "" << true << "" << true;
+    QTest::addRow("sent") << "Grüße"
+                          << ""
+                          << "<p>Hallo</p>" << true << "sent" << false;
+    QTest::addRow("changed after the send") << "Grüße"
+                                            << ""
+                                            << "<p>Hallo</p>" << false << "sent, then changed" << true;
+    QTest::addRow("send refused") << "Grüße"
+                                  << ""
+                                  << "<p>Hallo</p>" << false << "refused" << true;
+}
+
+void ComposerTest::closingAsksOnlyForAnUnsentMessage()
+{
+    QFETCH(QString, subject);
+    QFETCH(QString, cc);
+    QFETCH(QString, body);
+    QFETCH(bool, attachment);
+    QFETCH(QString, send);
+    QFETCH(bool, asks);
+    setAccount();
+    SmtpServer server;
+    SmtpServer::Options options;
+    options.rejectRecipients = send == "refused";
+    QVERIFY(server.start(options));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    eMail_Fenster& window = open();
+    write(window, "anna@example.org", cc, subject, body);
+    if (attachment) {
+        const QString file = folder_->folder() + "/karte.txt";
+        folder_->writeBytes(file, "Karte");
+        window.lstAttachments->addItem(file);
+    }
+    if (!send.isEmpty()) {
+        window.Command16->click();
+        QCOMPARE(server.messages().size(), send == "refused" ? 0 : 1);
+        prompt().messages.clear();
+    }
+    if (send == "sent, then changed")
+        window.RichTextBox1->append("Nachtrag");
+    prompt().answers = {MsgAnswer::No};
+
+    const QPointer<eMail_Fenster> composer(&window);
+    const bool closed = window.close();
+
+    QCOMPARE(prompt().messages.size(), asks ? 1 : 0);
+    QCOMPARE(closed, !asks);
+    FlushDeletedWindows();
+    QCOMPARE(composer.isNull(), !asks);
+}
+
+void ComposerTest::closingAnswers_data()
+{
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<bool>("stays");
+    QTest::addRow("Nein keeps the message") << MsgAnswer::No << true;
+    QTest::addRow("Ja discards it") << MsgAnswer::Yes << false;
+}
+
+void ComposerTest::closingAnswers()
+{
+    QFETCH(MsgAnswer, answer);
+    QFETCH(bool, stays);
+    eMail_Fenster& window = open();
+    write(window, "anna@example.org", "", "Grüße", "<p>Hallo Anna</p>");
+    prompt().answers = {answer};
+    const QPointer<eMail_Fenster> composer(&window);
+
+    window.close();
+
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& question = prompt().messages.first();
+    QCOMPARE(question.text,
+             QStringLiteral("Die eMail wurde noch nicht gesendet.\r\nMöchten Sie sie verwerfen?"));
+    QCOMPARE(question.title, QStringLiteral("eMail verfassen"));
+    QCOMPARE(question.buttons, MsgButtons::YesNo);
+    QCOMPARE(question.icon, MsgIcon::Question);
+    QCOMPARE(question.defaultAnswer, std::optional<MsgAnswer>(MsgAnswer::No));
+    FlushDeletedWindows();
+    QCOMPARE(!composer.isNull(), stays);
+    if (stays) {
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.RichTextBox1->toPlainText(), QStringLiteral("Hallo Anna"));
+        QCOMPARE(window.sevEmailBetreff->Text(), QStringLiteral("Grüße"));
+    }
 }
 
 QTEST_MAIN(ComposerTest)

@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -90,6 +91,7 @@ private slots:
     void emailOptionsFollowTheAddress();
     void zodiacLabel_data();
     void zodiacLabel();
+    void calendarIsGerman();
     void refusedCharacters_data();
     void refusedCharacters();
     void deleteOne_data();
@@ -477,6 +479,24 @@ void EntryFormTest::zodiacLabel_data()
                                  << "Fische";
     QTest::addRow("malformed") << "31.02.1980"
                                << "n/v";
+}
+
+// The tests run under a locale that is not German: the program is German by itself.
+void EntryFormTest::calendarIsGerman()
+{
+    neuer_tov& entry = Forms::Get<neuer_tov>();
+    entry.show();
+    entry.sevText1[2]->SetText("10.12.1980");
+    entry.sevText1[2]->Button()->click();
+    auto* calendar = entry.findChild<QCalendarWidget*>("calendar");
+    QVERIFY(calendar);
+    QVERIFY(calendar->isVisible());
+    QCOMPARE(calendar->selectedDate(), QDate(1980, 12, 10));
+    auto* month = calendar->findChild<QToolButton*>("qt_calendar_monthbutton");
+    QVERIFY(month);
+    QCOMPARE(month->text(), QStringLiteral("Dezember"));
+    QCOMPARE(calendar->firstDayOfWeek(), Qt::Monday);
+    calendar->hide();
 }
 
 void EntryFormTest::zodiacLabel()

@@ -15,7 +15,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
-#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -67,7 +66,6 @@ private:
 void Erinnerung1Test::initTestCase()
 {
     FormRegistry::setProgramEndHandler([] {});
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
 void Erinnerung1Test::init()

@@ -1,5 +1,6 @@
 #include "common/callwebsite.h"
 #include "common/forms.h"
+#include "common/germanlocale.h"
 #include "common/helpopen.h"
 #include "common/moddraw.h"
 #include "platform/help.h"
@@ -10,7 +11,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QImage>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QTest>
 
 class HelpersTest : public QObject
@@ -28,6 +32,7 @@ private slots:
     void registryKeepsOneWindowAndUnloadsAll();
     void dialogFilters_data();
     void dialogFilters();
+    void germanWhateverTheEnvironment();
 };
 
 void HelpersTest::longToColor16_data()
@@ -171,6 +176,20 @@ void HelpersTest::dialogFilters()
     QFETCH(QString, filter);
     QFETCH(QString, qtFilter);
     QCOMPARE(ToQtFilter(filter), qtFilter);
+}
+
+// CTest runs the tests under C.UTF-8: what the program sets at its start must make it German.
+void HelpersTest::germanWhateverTheEnvironment()
+{
+    UseGermanLocale();
+    QCOMPARE(QLocale().toString(qint64(2392)), QStringLiteral("2.392"));
+    QCOMPARE(QLocale().toString(QDate(2026, 12, 10), QStringLiteral("dddd, d. MMMM yyyy")),
+             QStringLiteral("Donnerstag, 10. Dezember 2026"));
+    QMessageBox box(QMessageBox::Question, "Titel", "Frage?", QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
+    UseGermanLocale();
+    QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
 }
 
 QTEST_MAIN(HelpersTest)

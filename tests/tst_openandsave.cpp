@@ -7,6 +7,7 @@
 #include "common/forms.h"
 #include "common/moddraw.h"
 #include "common/sevtext.h"
+#include "platform/help.h"
 
 #include <unistd.h>
 
@@ -16,9 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 namespace
 {
@@ -54,6 +58,8 @@ private slots:
     void killedSaveKeepsTheTarget();
     void saveAsOverAnUnloadedListIsRefused();
     void helpButtonOpensItsPage();
+    void helpAboveTheModalWindowTakesInput_data();
+    void helpAboveTheModalWindowTakesInput();
     void allFilesMeansEveryFile();
     void enterChoosesTheFile_data();
     void enterChoosesTheFile();
@@ -498,6 +504,65 @@ void OpenAndSaveTest::helpButtonOpensItsPage()
     open.Command2->click();
     QCOMPARE(fixture_->seams->help.calls,
              QStringList{QStringLiteral("context %1/tovalinero.chm 280").arg(fixture_->folder->folder())});
+}
+
+// Help asked for while a modal window is open must not land behind it, where the modal window
+// keeps every click and key from it until it closes.
+void OpenAndSaveTest::helpAboveTheModalWindowTakesInput_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addRow("help button of the open window") << "oeffnen1";
+    QTest::addRow("F1 in the main window") << "Form1";
+}
+
+void OpenAndSaveTest::helpAboveTheModalWindowTakesInput()
+{
+    QFETCH(QString, from);
+    HelpSeam::install(nullptr);
+    Form1& form = fixture_->form();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWidget* owner = &form;
+    if (from == "oeffnen1") {
+        oeffnen1& open = Forms::Get<oeffnen1>();
+        // As the menu shows it: modal, as its exec() makes it.
+        open.setWindowModality(Qt::ApplicationModal);
+        open.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&open));
+        open.Command2->click();
+        owner = &open;
+    } else {
+        QTest::keyClick(&form, Qt::Key_F1);
+    }
+
+    QTextBrowser* viewer = nullptr;
+    for (QWidget* widget : QApplication::allWidgets())
+        if (widget->objectName() == "HelpViewer")
+            viewer = qobject_cast<QTextBrowser*>(widget);
+    QVERIFY(viewer);
+    QVERIFY(viewer->isWindow());
+    QCOMPARE(viewer->parentWidget(), from == "oeffnen1" ? owner : nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QVERIFY(viewer->screen()->availableGeometry().contains(viewer->frameGeometry()));
+    QVERIFY(viewer->source().toLocalFile().endsWith(from == "oeffnen1" ? "/oeffnen.html" : "/index.html"));
+    // A click as the window system delivers it, through the modal window's blocking.
+    int presses = 0;
+    struct PressCounter : QObject {
+        int& count;
+        explicit PressCounter(int& c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            count += event->type() == QEvent::MouseButtonPress;
+            return false;
+        }
+    } counter(presses);
+    viewer->viewport()->installEventFilter(&counter);
+    QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, {},
+                      viewer->viewport()->mapTo(viewer, QPoint(20, 20)));
+    QCOMPARE(presses, 1);
+    viewer->viewport()->removeEventFilter(&counter);
+    viewer->close();
+    HelpSeam::install(&fixture_->seams->help);
 }
 
 void OpenAndSaveTest::allFilesMeansEveryFile()

@@ -3,6 +3,7 @@
 
 #include "platform/notification.h"
 #include "platform/tray.h"
+#include "settings/settingsfile.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -47,6 +48,31 @@ void addTrayMenuItems(Tray& tray)
     tray.addMenuItem("Programm &beenden", "exit");
 }
 
+// The real tray with the desktop's part played by the test: the tray is there, it docks the icon
+// when the test says so, and the balloons that would appear are recorded with the place they
+// point at.
+class DockingTray : public SystemTray
+{
+public:
+    explicit DockingTray(TrayClicks clicks = TrayClicks::PressAndDoubleClick) : SystemTray(clicks) {}
+    bool available() const override { return true; }
+    // Before the tray docks it, the icon stands in the screen's corner, as on an XEmbed tray.
+    QRect iconGeometry() const override { return docked ? QRect(1257, 1001, 22, 22) : QRect(0, 0, 22, 22); }
+    void showMessage(const QString& title, const QString& text, int) override
+    {
+        shownBalloons << title + " | " + text;
+        pointedAt << iconGeometry();
+    }
+    bool docked = false;
+    QStringList shownBalloons;
+    QList<QRect> pointedAt;
+};
+
+QString personOn(const QString& born)
+{
+    return QStringList{"Anna", "Meier", born, "0", "1", "<p>Gruß</p>", "Weg 1", "12345", "Ort", ""}.join('~');
+}
+
 } // namespace
 
 class TrayTest : public QObject
@@ -62,6 +88,11 @@ private slots:
     void notificationReachesTheDesktopService_data();
     void notificationReachesTheDesktopService();
     void withoutServiceNoNotificationIsShown();
+    void balloonWaitsUntilTheIconIsDocked_data();
+    void balloonWaitsUntilTheIconIsDocked();
+    void balloonOfADockedIconShowsAtOnce();
+    void balloonIsShownAfterTheWaitWithoutDocking();
+    void balloonOfARemovedIconIsDropped();
 };
 
 // The program may remove the icon in answer to a click, which the icon must not see while it
@@ -214,6 +245,82 @@ void TrayTest::withoutServiceNoNotificationIsShown()
     }
     QDBusConnection::disconnectFromBus("notifier");
     QDBusConnection::disconnectFromBus("nowhere");
+}
+
+// Minimising, a minimised start and a lead-time warning while the window is open each add the
+// icon and show a balloon at once; the balloon must point at the docked icon.
+void TrayTest::balloonWaitsUntilTheIconIsDocked_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("balloon");
+    const QString hint =
+        "Tovalinero Pro V3.1.1 | Hier mit rechter Maustaste klicken\r\num das Menü zu öffnen...";
+    QTest::addRow("minimising") << "minimise" << hint;
+    QTest::addRow("minimised start") << "start minimised" << hint;
+    QTest::addRow("lead-time warning, window open")
+        << "lead time"
+        << "In 2 Tage(n) hat folgende Person Tovalinero: | Anna Meier\r\n";
+}
+
+void TrayTest::balloonWaitsUntilTheIconIsDocked()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, balloon);
+    DockingTray tray;
+    FormFixture fixture(&tray);
+    fixture.seams->clock.set(QDateTime(QDate(2026, 1, 30), QTime(8, 0)));
+    fixture.folder->setSetting(Settings::StartMinimized, how == "start minimised" ? "1" : "0");
+    if (how == "lead time") {
+        fixture.folder->setSetting(Settings::LeadTimeDays, "2");
+        fixture.writeList({personOn("01.02.1980")});
+    }
+    Form1& form = fixture.form();
+    form.Form_Load();
+    if (how == "minimise")
+        form.showMinimized();
+    QVERIFY(tray.iconShown());
+    QCoreApplication::processEvents();
+    QVERIFY2(tray.shownBalloons.isEmpty(), "the balloon appeared before the tray had docked the icon");
+    tray.docked = true;
+    QTRY_COMPARE(tray.shownBalloons, QStringList{balloon});
+    QCOMPARE(tray.pointedAt.first(), QRect(1257, 1001, 22, 22));
+    QCOMPARE(form.isVisible(), how == "lead time");
+}
+
+void TrayTest::balloonOfADockedIconShowsAtOnce()
+{
+    for (const TrayClicks clicks : {TrayClicks::PressAndDoubleClick, TrayClicks::SingleActivation}) {
+        DockingTray tray(clicks);
+        // A StatusNotifierItem host shows the balloon as a notification, the icon has no place.
+        tray.docked = clicks == TrayClicks::PressAndDoubleClick;
+        tray.addIcon();
+        tray.showBalloon("Titel", "Text", 1);
+        QCOMPARE(tray.shownBalloons, QStringList{"Titel | Text"});
+    }
+}
+
+// A tray that never reports the icon's place must not swallow the balloon; a newer balloon
+// takes the place of one that still waits.
+void TrayTest::balloonIsShownAfterTheWaitWithoutDocking()
+{
+    DockingTray tray;
+    tray.addIcon();
+    tray.showBalloon("Titel", "Anna Meier\r\n", 1);
+    tray.showBalloon("Titel", "Anna Meier\r\nBen Berg\r\n", 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!tray.shownBalloons.isEmpty(), 5 * SystemTray::BalloonWaitMs);
+    QCoreApplication::processEvents();
+    QCOMPARE(tray.shownBalloons, QStringList{"Titel | Anna Meier\r\nBen Berg\r\n"});
+}
+
+void TrayTest::balloonOfARemovedIconIsDropped()
+{
+    DockingTray tray;
+    tray.addIcon();
+    tray.showBalloon("Titel", "Text", 1);
+    tray.removeIcon();
+    tray.docked = true;
+    QTest::qWait(100);
+    QVERIFY(tray.shownBalloons.isEmpty());
 }
 
 QTEST_MAIN(TrayTest)

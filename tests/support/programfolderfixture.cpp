@@ -1,6 +1,7 @@
 #include "support/programfolderfixture.h"
 
 #include "app/programfolderlayout.h"
+#include "common/germanlocale.h"
 #include "common/textfile.h"
 #include "platform/programfolder.h"
 #include "settings/settingsfile.h"
@@ -12,6 +13,8 @@
 
 ProgramFolderFixture::ProgramFolderFixture()
 {
+    // What the program sets at its start, whatever locale the tests run under.
+    UseGermanLocale();
     const QStringList problems = LayOutProgramFolder(TOVALINERO_RESOURCES, dir_.path(), programPath());
     if (!problems.isEmpty())
         qFatal("program folder: %s", qPrintable(problems.join("; ")));
