@@ -96,8 +96,9 @@ void Form1::Coolbar1_ButtonClick(const QString& key)
     } else if (key == "drucken") {
         PrintBirthdayList();
     } else if (key == "loeschen") {
+        // Enter alone must never delete: the question's default is "Nein".
         if (MsgBox("Sind Sie sicher, dass Sie diesen Eintrag löschen wollen?", MsgButtons::YesNo,
-                   MsgIcon::Question, "Datensatz löschen") != MsgAnswer::Yes)
+                   MsgIcon::Question, "Datensatz löschen", MsgAnswer::No) != MsgAnswer::Yes)
             return;
         Grid1->RemoveCurrentRow();
         SaveBirthdayList();
@@ -113,7 +114,8 @@ void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
         QStringLiteral("Wenn Sie jetzt auf \"JA\" klicken, wird die gesamte Tovalinerosliste\r"
                        "gelöscht. Die Daten sind dann endgültig verloren.\r\r"
                        "Wollen Sie die gesamte Liste jetzt löschen?");
-    if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!") != MsgAnswer::Yes)
+    if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!", MsgAnswer::No) !=
+        MsgAnswer::Yes)
         return;
     const int count = Grid1->RowCount();
     for (int i = 0; i < count; ++i) {

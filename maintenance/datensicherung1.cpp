@@ -320,7 +320,8 @@ void datensicherung1::Command4_Click()
     Command4->setEnabled(false);
     if (MsgBox("Sind Sie sicher, dass Sie die Datei:\r\n\r\n" + native(path) +
                    "\r\n\r\nvon Ihrem Datenträger löschen wollen?",
-               MsgButtons::YesNo, MsgIcon::Question, "Sicherungsdatei löschen") == MsgAnswer::Yes) {
+               MsgButtons::YesNo, MsgIcon::Question, "Sicherungsdatei löschen",
+               MsgAnswer::No) == MsgAnswer::Yes) {
         ShowBusyPointer();
         QFile file(path);
         if (!file.exists()) {

@@ -46,6 +46,23 @@ QMessageBox::Icon boxIcon(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButton standardButton(MsgAnswer answer)
+{
+    switch (answer) {
+    case MsgAnswer::Ok:
+        return QMessageBox::Ok;
+    case MsgAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MsgAnswer::Yes:
+        return QMessageBox::Yes;
+    case MsgAnswer::No:
+        return QMessageBox::No;
+    case MsgAnswer::Retry:
+        return QMessageBox::Retry;
+    }
+    return QMessageBox::NoButton;
+}
+
 MsgAnswer answerOf(int button, MsgButtons buttons)
 {
     switch (button) {
@@ -101,6 +118,8 @@ MsgAnswer QtPrompt::message(const MessageRequest& request)
 {
     QMessageBox box(boxIcon(request.icon), request.title, displayText(request.text),
                     standardButtons(request.buttons), QApplication::activeWindow());
+    if (request.defaultAnswer)
+        box.setDefaultButton(standardButton(*request.defaultAnswer));
     return answerOf(box.exec(), request.buttons);
 }
 
@@ -150,7 +169,8 @@ bool QtPrompt::setupPrinter(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                 std::optional<MsgAnswer> defaultAnswer)
 {
-    return PromptSeam::get().message(MessageRequest{text, title, buttons, icon});
+    return PromptSeam::get().message(MessageRequest{text, title, buttons, icon, defaultAnswer});
 }

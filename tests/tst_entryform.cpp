@@ -590,6 +590,8 @@ void EntryFormTest::deleteOne()
     QCOMPARE(box.title, QStringLiteral("Datensatz löschen"));
     QCOMPARE(box.buttons, MsgButtons::YesNo);
     QCOMPARE(box.icon, MsgIcon::Question);
+    // Enter alone never deletes.
+    QVERIFY(box.defaultAnswer == MsgAnswer::No);
     QCOMPARE(form.Grid1->RowCount(), remaining.size());
     if (answer == MsgAnswer::Yes) {
         QCOMPARE(listFileLines(), remaining);
@@ -630,6 +632,7 @@ void EntryFormTest::deleteAll()
     QCOMPARE(box.title, QStringLiteral("VORSICHT !!!"));
     QCOMPARE(box.buttons, MsgButtons::YesNo);
     QCOMPARE(box.icon, MsgIcon::Question);
+    QVERIFY(box.defaultAnswer == MsgAnswer::No);
     if (answer == MsgAnswer::Yes) {
         QCOMPARE(form.Grid1->RowCount(), 0);
         QCOMPARE(listFileBytes(), QByteArray());

@@ -10,8 +10,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QImage>
+#include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class HelpersTest : public QObject
 {
@@ -28,6 +31,8 @@ private slots:
     void registryKeepsOneWindowAndUnloadsAll();
     void dialogFilters_data();
     void dialogFilters();
+    void messageBoxTakesTheDefaultAnswer_data();
+    void messageBoxTakesTheDefaultAnswer();
 };
 
 void HelpersTest::longToColor16_data()
@@ -171,6 +176,45 @@ void HelpersTest::dialogFilters()
     QFETCH(QString, filter);
     QFETCH(QString, qtFilter);
     QCOMPARE(ToQtFilter(filter), qtFilter);
+}
+
+void HelpersTest::messageBoxTakesTheDefaultAnswer_data()
+{
+    QTest::addColumn<std::optional<MsgAnswer>>("defaultAnswer");
+    QTest::addColumn<int>("defaultButton");
+    QTest::addColumn<MsgAnswer>("enterGives");
+    QTest::addRow("none: Qt picks, the first button")
+        << std::optional<MsgAnswer>() << int(QMessageBox::NoButton) << MsgAnswer::Yes;
+    QTest::addRow("Nein") << std::optional<MsgAnswer>(MsgAnswer::No) << int(QMessageBox::No) << MsgAnswer::No;
+}
+
+// The real box, answered by Enter: the one test of the adapter itself.
+void HelpersTest::messageBoxTakesTheDefaultAnswer()
+{
+    QFETCH(std::optional<MsgAnswer>, defaultAnswer);
+    QFETCH(int, defaultButton);
+    QFETCH(MsgAnswer, enterGives);
+    int seenDefault = -1;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll.stop();
+        seenDefault = box->defaultButton() ? int(box->standardButton(box->defaultButton())) : 0;
+        QWidget* focused = QApplication::focusWidget() ? QApplication::focusWidget() : box;
+        QTest::keyClick(focused, Qt::Key_Return);
+        // Whatever Enter did, the box goes.
+        if (box->isVisible())
+            box->reject();
+    });
+    poll.start(10);
+    QtPrompt prompt;
+    const MsgAnswer answer = prompt.message(
+        MessageRequest{"Wirklich löschen?", "Test", MsgButtons::YesNo, MsgIcon::Question, defaultAnswer});
+    poll.stop();
+    QCOMPARE(seenDefault, defaultButton);
+    QCOMPARE(answer, enterGives);
 }
 
 QTEST_MAIN(HelpersTest)
