@@ -5,6 +5,7 @@
 #include "common/forms.h"
 #include "common/listfile.h"
 #include "common/mousepointer.h"
+#include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
 #include "common/warten.h"
@@ -142,6 +143,7 @@ datensicherung1::datensicherung1(QWidget* parent) : QDialog(parent)
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(600, 460);
+    KeepDesignedSize(this);
 
     connect(Command1, &QPushButton::clicked, this, &datensicherung1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &datensicherung1::Command2_Click);
