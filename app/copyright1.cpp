@@ -3,6 +3,7 @@
 #include "common/callwebsite.h"
 #include "common/forms.h"
 #include "common/programicon.h"
+#include "common/resize.h"
 #include "common/version.h"
 #include "common/webaddresses.h"
 
@@ -130,6 +131,7 @@ copyright1::copyright1(QWidget* parent) : QDialog(parent)
     layout->addWidget(sevTabStrip1, 1);
     layout->addLayout(buttons);
     resize(400, 260);
+    KeepDesignedSize(this);
 
     Form_Load();
 }

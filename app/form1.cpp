@@ -5,6 +5,7 @@
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
 #include "common/programicon.h"
+#include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
 #include "common/version.h"
@@ -32,6 +33,7 @@ QString upcomingFilePath()
 Form1::Form1(QWidget* parent) : QMainWindow(parent), Timer1(new QTimer(this))
 {
     setupUi(this);
+    KeepDesignedSize(this);
     setWindowIcon(ProgramIcon());
     Label4 = {Label4_0, Label4_1, Label4_2};
     Timer1->setObjectName("Timer1");

@@ -5,16 +5,22 @@
 #include "app/neuer_tov.h"
 #include "common/coolbar.h"
 #include "common/forms.h"
+#include "common/grid.h"
 #include "common/mousepointer.h"
+#include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/sevtext.h"
 #include "platform/prompt.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace
 {
@@ -48,6 +54,53 @@ void changeSelectedPerson(Form1& form)
     form.SaveBirthdayList();
 }
 
+// A list wider than its columns together shares the room out among them in proportion to their
+// designed widths; a narrower one keeps the designed widths and scrolls.
+class ColumnSharer : public QObject
+{
+public:
+    explicit ColumnSharer(Grid* grid) : QObject(grid), grid_(grid)
+    {
+        grid->viewport()->installEventFilter(this);
+        // Queued: a new fill sets the designed widths after it has announced itself.
+        connect(grid->model(), &QAbstractItemModel::modelReset, this, &ColumnSharer::share,
+                Qt::QueuedConnection);
+        connect(grid->model(), &QAbstractItemModel::columnsInserted, this, &ColumnSharer::share,
+                Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            share();
+        return false;
+    }
+
+private:
+    void share()
+    {
+        const auto& columns = grid_->Model()->columns;
+        if (columns.empty())
+            return;
+        int designed = 0;
+        for (const GridColumnDefinition& column : columns)
+            designed += column.widthTwips / TwipsPerPixel;
+        const int room = grid_->viewport()->width();
+        const bool widen = designed > 0 && room > designed;
+        int used = 0;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const int width = columns[i].widthTwips / TwipsPerPixel;
+            const bool last = i + 1 == columns.size();
+            const int shared = !widen ? width : last ? room - used : width * room / designed;
+            grid_->setColumnWidth(static_cast<int>(i), shared);
+            used += shared;
+        }
+    }
+
+    Grid* grid_;
+};
+
 } // namespace
 
 void Form1::BuildToolbar()
@@ -71,6 +124,23 @@ void Form1::BuildToolbar()
     Coolbar1->AddButton("loeschen", "Löschen", toolbarIcon(look, "edit-delete", QStyle::SP_TrashIcon),
                         "Eintrag löschen", "Vorsicht!");
     Coolbar1->AddButtonMenu("loeschen", "alle_loeschen", "Gesamte Liste löschen...");
+    // The buttons' keys; Alt+Down on the focused "Löschen" opens its drop-down.
+    Coolbar1->Button("neu")->setShortcut(QKeySequence::New);
+    Coolbar1->Button("aendern")->setShortcut(Qt::Key_F2);
+    Coolbar1->Button("drucken")->setShortcut(QKeySequence::Print);
+    Coolbar1->Button("loeschen")->setShortcut(QKeySequence::Delete);
+
+    // Enter on a row opens it for a change, as a double-click does.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(key), Grid1, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated, this, [this] { changeSelectedPerson(*this); });
+    new ColumnSharer(Grid1);
+
+    // Tab goes through the list tab as it reads: the toolbar, the search box, the list.
+    QWidget* order[] = {sevTabStrip1->tabBar(), Coolbar1->Button("neu"), Coolbar1->Button("aendern"),
+                        Coolbar1->Button("drucken"), Coolbar1->Button("loeschen")};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(Coolbar1, &Coolbar::ButtonClick, this, &Form1::Coolbar1_ButtonClick);
     connect(Coolbar1, &Coolbar::ButtonMenuClick, this, &Form1::Coolbar1_ButtonMenuClick);
@@ -96,8 +166,9 @@ void Form1::Coolbar1_ButtonClick(const QString& key)
     } else if (key == "drucken") {
         PrintBirthdayList();
     } else if (key == "loeschen") {
+        // Enter alone must never delete: the question's default is "Nein".
         if (MsgBox("Sind Sie sicher, dass Sie diesen Eintrag löschen wollen?", MsgButtons::YesNo,
-                   MsgIcon::Question, "Datensatz löschen") != MsgAnswer::Yes)
+                   MsgIcon::Question, "Datensatz löschen", MsgAnswer::No) != MsgAnswer::Yes)
             return;
         Grid1->RemoveCurrentRow();
         SaveBirthdayList();
@@ -113,7 +184,8 @@ void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
         QStringLiteral("Wenn Sie jetzt auf \"JA\" klicken, wird die gesamte Tovalinerosliste\r"
                        "gelöscht. Die Daten sind dann endgültig verloren.\r\r"
                        "Wollen Sie die gesamte Liste jetzt löschen?");
-    if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!") != MsgAnswer::Yes)
+    if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!", MsgAnswer::No) !=
+        MsgAnswer::Yes)
         return;
     const int count = Grid1->RowCount();
     for (int i = 0; i < count; ++i) {

@@ -2,6 +2,7 @@
 
 #include "common/forms.h"
 #include "common/moddraw.h"
+#include "common/resize.h"
 #include "common/sevtext.h"
 
 #include <QFrame>
@@ -101,6 +102,7 @@ ListFileWindow::ListFileWindow(const QString& name, const QString& caption, cons
     layout->addWidget(Line1);
     layout->addWidget(picBottom);
     resize(460, 250);
+    KeepDesignedSize(this);
     sevText1->Button()->setFocus();
 
     Form_Load();

@@ -6,6 +6,7 @@
 #include "common/forms.h"
 #include "common/htmled.h"
 #include "common/moddraw.h"
+#include "common/resize.h"
 #include "common/sevtext.h"
 #include "common/sternkreiszeichen.h"
 #include "common/textfile.h"
@@ -209,6 +210,7 @@ neuer_tov::neuer_tov(QWidget* parent) : QDialog(parent)
     layout->addWidget(Line1);
     layout->addWidget(picBottom);
     resize(480, 560);
+    KeepDesignedSize(this);
 
     connect(Command1, &QPushButton::clicked, this, &neuer_tov::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &neuer_tov::Command2_Click);

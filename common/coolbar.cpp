@@ -60,6 +60,8 @@ QToolButton* Coolbar::AddButton(const QString& key, const QString& text, const Q
                                : icon.isNull() ? Qt::ToolButtonTextOnly
                                                : Qt::ToolButtonTextBesideIcon);
     button->setCheckable(style != Style::Default);
+    // Reached by Tab like any other control; a click leaves the focus where it was.
+    button->setFocusPolicy(Qt::TabFocus);
     SetTitledToolTip(button, toolTipTitle, toolTip);
     // A button that shows only its picture is named by its tooltip.
     button->setAccessibleName(text.isEmpty() ? toolTip : QString(text).remove('&'));

@@ -1,5 +1,7 @@
 #include "common/forms.h"
 
+#include "common/keyboard.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <vector>
@@ -49,6 +51,8 @@ QWidget* FormRegistry::find(std::type_index type)
 
 void FormRegistry::add(std::type_index type, QWidget* window)
 {
+    // Every window of the program answers the keyboard alike.
+    UseKeyboardConventions();
     entries().push_back(Entry{type, window});
 }
 

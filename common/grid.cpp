@@ -128,6 +128,8 @@ void Grid::ApplyDisplaySettings()
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
     setAlternatingRowColors(true);
     setShowGrid(true);
     setSortingEnabled(false);

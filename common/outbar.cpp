@@ -1,6 +1,7 @@
 #include "common/outbar.h"
 
 #include <QButtonGroup>
+#include <QScrollArea>
 #include <QStyle>
 #include <QToolBox>
 #include <QToolButton>
@@ -36,6 +37,11 @@ int OutBar::AddGroup(const QString& caption)
     const int number = GroupCount();
     page->setObjectName(QStringLiteral("outBarGroup_%1").arg(number));
     toolBox_->addItem(page, caption);
+    // The tool box wraps the page in a scroll area of its own, which would be a nameless stop of
+    // Tab; the items themselves take the focus and are scrolled into view.
+    for (QWidget* up = page->parentWidget(); up && up != toolBox_; up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up))
+            area->setFocusPolicy(Qt::NoFocus);
     return number;
 }
 

@@ -216,6 +216,11 @@ int RecordControlLayout(const QWidget* control, const QString& formName)
     return static_cast<int>(book().ControlLayouts.size() - 1);
 }
 
+void KeepDesignedSize(QWidget* window)
+{
+    window->setMinimumSize(window->size().expandedTo(window->minimumSizeHint()));
+}
+
 void SetControlIndex(QWidget* control, int index)
 {
     control->setProperty(IndexProperty, index);

@@ -82,5 +82,10 @@ int RecordFormLayout(QWidget* window);
 int FindControlLayout(const QWidget* control, const QString& formName);
 int RecordControlLayout(const QWidget* control, const QString& formName);
 
+// A window is never made smaller than its designed size, below which its texts and controls no
+// longer fit; the proportional layout then only ever enlarges. Call it with the window at its
+// designed size.
+void KeepDesignedSize(QWidget* window);
+
 void SetControlIndex(QWidget* control, int index);
 std::optional<int> ControlIndex(const QWidget* control);

@@ -1,6 +1,7 @@
 #include "greetings/anlagen1.h"
 
 #include "common/forms.h"
+#include "common/resize.h"
 #include "greetings/email_fenster.h"
 #include "platform/prompt.h"
 
@@ -62,6 +63,7 @@ anlagen1::anlagen1(QWidget* parent) : QDialog(parent)
     layout->addWidget(lstAttachments, 1);
     layout->addLayout(buttons);
     resize(520, 320);
+    KeepDesignedSize(this);
 
     connect(cmdAttachmentAdd, &QPushButton::clicked, this, &anlagen1::cmdAttachmentAdd_Click);
     connect(Command6, &QPushButton::clicked, this, &anlagen1::Command6_Click);

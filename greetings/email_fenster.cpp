@@ -236,6 +236,7 @@ eMail_Fenster::eMail_Fenster(QWidget* parent) : QDialog(parent)
     connect(sevSMTP1, &SmtpControl::Log, this, &eMail_Fenster::sevSMTP1_Log);
 
     resize(ClientWidth, ClientHeight);
+    KeepDesignedSize(this);
 }
 
 void eMail_Fenster::buildToolbar()

@@ -4,6 +4,7 @@
 #include "common/dates.h"
 #include "common/forms.h"
 #include "common/globale_variablen.h"
+#include "common/resize.h"
 #include "common/sevtext.h"
 #include "common/sternkreiszeichen.h"
 #include "greetings/email_fenster.h"
@@ -201,6 +202,7 @@ erinnerung1::erinnerung1(QWidget* parent) : QDialog(parent)
     layout->addLayout(actions);
     layout->addWidget(ProgressBar1);
     resize(460, 340);
+    KeepDesignedSize(this);
 
     // Queued, as the drop-down entries: the composer runs its own loop, and this window may be
     // closed meanwhile, which must not happen inside the button's own event handling.

@@ -3,6 +3,7 @@
 #include "common/dates.h"
 #include "common/forms.h"
 #include "common/globale_variablen.h"
+#include "common/resize.h"
 #include "common/warten.h"
 #include "greetings/greetingsender.h"
 #include "greetings/smtpcontrol.h"
@@ -96,6 +97,7 @@ erinnerung2::erinnerung2(QWidget* parent) : QDialog(parent)
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
     resize(460, 220);
+    KeepDesignedSize(this);
 
     connect(Timer1, &QTimer::timeout, this, &erinnerung2::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &erinnerung2::Timer2_Timer);

@@ -1,6 +1,7 @@
 #include "greetings/frmlog.h"
 
 #include "common/forms.h"
+#include "common/resize.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -13,6 +14,7 @@ frmlog::frmlog(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("frmlog"));
     setWindowTitle(QStringLiteral("Status"));
     resize(560, 360);
+    KeepDesignedSize(this);
     txtStatus = new QPlainTextEdit(this);
     txtStatus->setObjectName(QStringLiteral("txtStatus"));
     txtStatus->setAccessibleName(QStringLiteral("Status"));

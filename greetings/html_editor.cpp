@@ -103,6 +103,7 @@ HTML_Editor::HTML_Editor(QWidget* parent) : QDialog(parent)
     connect(Command3, &QPushButton::clicked, this, &HTML_Editor::Command3_Click);
 
     resize(ClientWidth, ClientHeight + menuHeight);
+    KeepDesignedSize(this);
     Form_Load();
 }
 

@@ -6,6 +6,7 @@
 #include "common/forms.h"
 #include "common/listfile.h"
 #include "common/mousepointer.h"
+#include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
 #include "common/warten.h"
@@ -187,6 +188,7 @@ datensicherung1::datensicherung1(QWidget* parent) : QDialog(parent)
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(600, 460);
+    KeepDesignedSize(this);
 
     connect(Command1, &QPushButton::clicked, this, &datensicherung1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &datensicherung1::Command2_Click);
@@ -399,7 +401,8 @@ void datensicherung1::Command4_Click()
     Command4->setEnabled(false);
     if (MsgBox("Sind Sie sicher, dass Sie die Datei:\r\n\r\n" + native(path) +
                    "\r\n\r\nvon Ihrem Datenträger löschen wollen?",
-               MsgButtons::YesNo, MsgIcon::Question, "Sicherungsdatei löschen") == MsgAnswer::Yes) {
+               MsgButtons::YesNo, MsgIcon::Question, "Sicherungsdatei löschen",
+               MsgAnswer::No) == MsgAnswer::Yes) {
         ShowBusyPointer();
         QFile file(path);
         if (!file.exists()) {

@@ -4,6 +4,7 @@
 #include "common/forms.h"
 #include "common/grid.h"
 #include "common/mousepointer.h"
+#include "common/resize.h"
 #include "maintenance/dialogparts.h"
 #include "maintenance/namelistworkbook.h"
 #include "platform/clock.h"
@@ -103,6 +104,7 @@ export_excel::export_excel(QWidget* parent) : QDialog(parent)
     LayOutDialog(this, NewHeaderBand(Label3, Label4, this), body,
                  NewButtonBand({Command1, nullptr, Command2}, this));
     resize(480, 240);
+    KeepDesignedSize(this);
 
     connect(Command1, &QPushButton::clicked, this, &export_excel::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &export_excel::Command2_Click);

@@ -6,6 +6,7 @@
 #include "common/grid.h"
 #include "common/listfile.h"
 #include "common/mousepointer.h"
+#include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
 #include "common/warten.h"
@@ -112,6 +113,7 @@ import1::import1(QWidget* parent) : QDialog(parent)
     LayOutDialog(this, NewHeaderBand(Label3, Label4, this), body,
                  NewButtonBand({Command1, nullptr, Command2}, this));
     resize(640, 480);
+    KeepDesignedSize(this);
 
     connect(Command1, &QPushButton::clicked, this, &import1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &import1::Command2_Click);

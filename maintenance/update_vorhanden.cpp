@@ -3,6 +3,7 @@
 #include "common/callwebsite.h"
 #include "common/forms.h"
 #include "common/programicon.h"
+#include "common/resize.h"
 #include "common/webaddresses.h"
 #include "platform/prompt.h"
 
@@ -56,6 +57,7 @@ update_vorhanden::update_vorhanden(QWidget* parent) : QDialog(parent)
     layout->addStretch(1);
     layout->addLayout(buttons);
     resize(420, 150);
+    KeepDesignedSize(this);
 
     connect(Command1, &QPushButton::clicked, this, &update_vorhanden::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &update_vorhanden::Command2_Click);

@@ -46,7 +46,7 @@ QMessageBox::Icon boxIcon(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton buttonOf(MsgAnswer answer)
+QMessageBox::StandardButton standardButton(MsgAnswer answer)
 {
     switch (answer) {
     case MsgAnswer::Ok:
@@ -119,7 +119,7 @@ MsgAnswer QtPrompt::message(const MessageRequest& request)
     QMessageBox box(boxIcon(request.icon), request.title, displayText(request.text),
                     standardButtons(request.buttons), QApplication::activeWindow());
     if (request.defaultAnswer)
-        box.setDefaultButton(buttonOf(*request.defaultAnswer));
+        box.setDefaultButton(standardButton(*request.defaultAnswer));
     return answerOf(box.exec(), request.buttons);
 }
 
@@ -169,7 +169,8 @@ bool QtPrompt::setupPrinter(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                 std::optional<MsgAnswer> defaultAnswer)
 {
-    return PromptSeam::get().message(MessageRequest{text, title, buttons, icon});
+    return PromptSeam::get().message(MessageRequest{text, title, buttons, icon, defaultAnswer});
 }

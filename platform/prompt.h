@@ -23,7 +23,7 @@ struct MessageRequest {
     QString title = ProgramTitle;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
-    // The button that Enter presses; without one, the box's own choice.
+    // The button that Enter presses; none leaves the first button the default.
     std::optional<MsgAnswer> defaultAnswer;
 };
 
@@ -66,9 +66,10 @@ public:
 
 using PromptSeam = Seam<Prompt, QtPrompt>;
 
-// The program's message box: text, buttons and icon, title (the program's title by default).
+// The program's message box: text, buttons and icon, title (the program's title by default), and
+// the button that Enter presses.
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
-                 const QString& title = ProgramTitle);
+                 const QString& title = ProgramTitle, std::optional<MsgAnswer> defaultAnswer = std::nullopt);
 
 // "Wave-Datei (*.wav)|*.wav" -> "Wave-Datei (*.wav)", pairs joined by ";;".
 QString ToQtFilter(const QString& filter);

@@ -5,6 +5,7 @@
 #include "common/moddraw.h"
 #include "common/mousepointer.h"
 #include "common/outbar.h"
+#include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/sevtext.h"
 #include "common/textfile.h"
@@ -377,6 +378,7 @@ void optionen1::BuildLayout()
     layout->addLayout(body, 1);
     layout->addWidget(band_);
     resize(9600 / TwipsPerPixel, 7200 / TwipsPerPixel);
+    KeepDesignedSize(this);
 
     bindings_ = {
         {Settings::CheckIntervalSeconds, txtTime, nullptr},

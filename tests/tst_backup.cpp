@@ -372,6 +372,8 @@ void BackupTest::deletion()
     QCOMPARE(boxes[0].title, QStringLiteral("Sicherungsdatei löschen"));
     QCOMPARE(boxes[0].buttons, MsgButtons::YesNo);
     QCOMPARE(boxes[0].icon, MsgIcon::Question);
+    // Enter alone keeps the file.
+    QVERIFY(boxes[0].defaultAnswer == MsgAnswer::No);
     QCOMPARE(QFile::exists(path), !deleted);
     QCOMPARE(window.File1->count(), deleted ? 0 : 1);
     QCOMPARE(window.File1->FileName(), deleted ? QString() : QStringLiteral("alt.dsi"));

@@ -106,9 +106,13 @@ private slots:
     void malformedBirthDateIsRefused();
     void unloadedListIsNeverRewritten_data();
     void unloadedListIsNeverRewritten();
+    void tabReachesTheToolbar();
+    void keys_data();
+    void keys();
 
 private:
     Form1& loadList(const QStringList& lines);
+    Form1& showList();
     // Runs act while the entry form is open modally, then closes the form whatever act did, so
     // a failing step never leaves the run waiting; assertions follow once trigger returned.
     void whileEntryFormOpen(const std::function<void(neuer_tov&)>& act, const std::function<void()>& trigger);
@@ -130,6 +134,17 @@ Form1& EntryFormTest::loadList(const QStringList& lines)
     form.LoadBirthdayList();
     for (QLabel* label : form.Label4)
         label->setText("alt");
+    return form;
+}
+
+Form1& EntryFormTest::showList()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "01.03.1975")});
+    form.sevTabStrip1->setCurrentIndex(2);
+    form.show();
+    form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&form))
+        qWarning("main window not active");
     return form;
 }
 
@@ -610,6 +625,8 @@ void EntryFormTest::deleteOne()
     QCOMPARE(box.title, QStringLiteral("Datensatz löschen"));
     QCOMPARE(box.buttons, MsgButtons::YesNo);
     QCOMPARE(box.icon, MsgIcon::Question);
+    // Enter alone never deletes.
+    QVERIFY(box.defaultAnswer == MsgAnswer::No);
     QCOMPARE(form.Grid1->RowCount(), remaining.size());
     if (answer == MsgAnswer::Yes) {
         QCOMPARE(listFileLines(), remaining);
@@ -650,6 +667,7 @@ void EntryFormTest::deleteAll()
     QCOMPARE(box.title, QStringLiteral("VORSICHT !!!"));
     QCOMPARE(box.buttons, MsgButtons::YesNo);
     QCOMPARE(box.icon, MsgIcon::Question);
+    QVERIFY(box.defaultAnswer == MsgAnswer::No);
     if (answer == MsgAnswer::Yes) {
         QCOMPARE(form.Grid1->RowCount(), 0);
         QCOMPARE(listFileBytes(), QByteArray());
@@ -853,6 +871,84 @@ void EntryFormTest::unloadedListIsNeverRewritten()
         QVERIFY(prompt().messages[0].text.contains("nicht geladen werden"));
         QVERIFY(prompt().messages[0].text.contains("Es wurde nichts geändert."));
     }
+}
+
+void EntryFormTest::tabReachesTheToolbar()
+{
+    Form1& form = showList();
+    QWidget* tabs = form.sevTabStrip1->tabBar();
+    tabs->setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        visited << (focused ? QAccessible::queryAccessibleInterface(focused)->text(QAccessible::Name)
+                            : QStringLiteral("<none>"));
+    }
+    QCOMPARE(visited, (QStringList{"Neu", "Ändern", "Alle Einträge drucken...", "Löschen", "Name suchen",
+                                   "Tovalinerosliste", "Tovalinerosliste"}));
+    QCOMPARE(QApplication::focusWidget(), tabs);
+}
+
+void EntryFormTest::keys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("outcome");
+    const int none = Qt::NoModifier;
+    QTest::addRow("Enter on a row") << "list" << int(Qt::Key_Return) << none << "Eintrag ändern: Bert";
+    QTest::addRow("keypad Enter on a row")
+        << "list" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "Eintrag ändern: Bert";
+    QTest::addRow("F2") << "list" << int(Qt::Key_F2) << none << "Eintrag ändern: Bert";
+    QTest::addRow("Ctrl+N") << "list" << int(Qt::Key_N) << int(Qt::ControlModifier) << "Neuer Tovalinero: ";
+    QTest::addRow("Ctrl+P") << "list" << int(Qt::Key_P) << int(Qt::ControlModifier) << "Drucken";
+    QTest::addRow("Del") << "list" << int(Qt::Key_Delete) << none << "Frage: Datensatz löschen";
+    QTest::addRow("Return on Neu") << "neu" << int(Qt::Key_Return) << none << "Neuer Tovalinero: ";
+    QTest::addRow("Space on Ändern") << "aendern" << int(Qt::Key_Space) << none << "Eintrag ändern: Bert";
+    QTest::addRow("Return on drucken") << "drucken" << int(Qt::Key_Return) << none << "Drucken";
+    QTest::addRow("Return on Löschen")
+        << "loeschen" << int(Qt::Key_Return) << none << "Frage: Datensatz löschen";
+    QTest::addRow("Alt+Down on Löschen")
+        << "loeschen" << int(Qt::Key_Down) << int(Qt::AltModifier) << "Menü: Gesamte Liste löschen...";
+    QTest::addRow("F4 on Löschen") << "loeschen" << int(Qt::Key_F4) << none
+                                   << "Menü: Gesamte Liste löschen...";
+}
+
+void EntryFormTest::keys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, outcome);
+    Form1& form = showList();
+    form.Grid1->SetCurrentRow(2);
+    QWidget* target = focus == "list" ? static_cast<QWidget*>(form.Grid1) : form.Coolbar1->Button(focus);
+    target->setFocus(Qt::TabFocusReason);
+    prompt().answers = {MsgAnswer::No};
+    // What the key brought up is noted and closed again at once.
+    QString seen;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (neuer_tov* entry = Forms::Loaded<neuer_tov>(); entry && entry->isVisible()) {
+            seen = entry->windowTitle() + ": " + entry->FieldText(1);
+            entry->reject();
+        } else if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            seen = "Menü: " + menu->actions().value(0)->text();
+            menu->close();
+        }
+    });
+    poll.start(0);
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTRY_VERIFY(!seen.isEmpty() || !prompt().messages.isEmpty() || prompt().printDialogs > 0);
+    poll.stop();
+    FlushDeletedWindows();
+    if (seen.isEmpty() && !prompt().messages.isEmpty())
+        seen = "Frage: " + prompt().messages[0].title;
+    if (seen.isEmpty() && prompt().printDialogs > 0)
+        seen = "Drucken";
+    QCOMPARE(seen, outcome);
+    QCOMPARE(form.Grid1->RowCount(), 2);
 }
 
 QTEST_MAIN(EntryFormTest)

@@ -52,6 +52,8 @@ private slots:
     void programEndWaitsForTheGreeting();
     void birthdayCheckOpensTheWindow();
     void emptyTextDocumentIsOpenDocument();
+    void keys_data();
+    void keys();
 
 private:
     erinnerung1& open();
@@ -476,6 +478,71 @@ void Erinnerung1Test::emptyTextDocumentIsOpenDocument()
     QVERIFY(bytes.contains("mimetypeapplication/vnd.oasis.opendocument.text"));
     QVERIFY(!WriteEmptyTextDocument(dir.filePath("fehlt/neu.odt"), &error));
     QVERIFY(!error.isEmpty());
+}
+
+void Erinnerung1Test::keys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("outcome");
+    const int none = Qt::NoModifier;
+    // "&Sternzeichen" and "&Schließen" share Alt+S: the button is pressed.
+    QTest::addRow("Alt+S") << "" << int(Qt::Key_S) << int(Qt::AltModifier) << "geschlossen";
+    QTest::addRow("Alt+S on a tab") << "tabs" << int(Qt::Key_S) << int(Qt::AltModifier) << "geschlossen";
+    QTest::addRow("Alt+B") << "" << int(Qt::Key_B) << int(Qt::AltModifier) << "Seite &Berechnung";
+    QTest::addRow("Return on Schließen") << "Command3" << int(Qt::Key_Return) << none << "geschlossen";
+    QTest::addRow("keypad Enter on Schließen")
+        << "Command3" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "geschlossen";
+    QTest::addRow("Return on MS-Word") << "Command2" << int(Qt::Key_Return) << none << "Textdokument";
+    QTest::addRow("Return on the copy button")
+        << "Command4" << int(Qt::Key_Return) << none << "Zwischenablage";
+    QTest::addRow("Alt+Down on eMail schreiben")
+        << "Command1" << int(Qt::Key_Down) << int(Qt::AltModifier) << "Menü: Standard-Text senden";
+}
+
+void Erinnerung1Test::keys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, outcome);
+    QApplication::clipboard()->clear();
+    erinnerung1& window = open();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    if (focus == "Command4")
+        window.sevTabStrip1->setCurrentIndex(2);
+    QWidget* target = focus.isEmpty()   ? static_cast<QWidget*>(&window)
+                      : focus == "tabs" ? window.sevTabStrip1->tabBar()
+                                        : window.findChild<QWidget*>(focus);
+    QVERIFY(target);
+    target->setFocus(Qt::TabFocusReason);
+    QString menu;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&menu] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            menu = "Menü: " + popup->actions().value(0)->text();
+            popup->close();
+        }
+    });
+    poll.start(0);
+    const int tab = window.sevTabStrip1->currentIndex();
+    QPointer<erinnerung1> alive(&window);
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::qWait(0);
+    poll.stop();
+    FlushDeletedWindows();
+    QString seen = menu;
+    if (!alive)
+        seen = "geschlossen";
+    else if (office_.documentsRequested > 0)
+        seen = "Textdokument";
+    else if (!QApplication::clipboard()->text().isEmpty())
+        seen = "Zwischenablage";
+    else if (window.sevTabStrip1->currentIndex() != tab)
+        seen = "Seite " + window.sevTabStrip1->tabText(window.sevTabStrip1->currentIndex());
+    QCOMPARE(seen, outcome);
 }
 
 QTEST_MAIN(Erinnerung1Test)

@@ -16,6 +16,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class HelpersTest : public QObject
 {
@@ -33,6 +34,8 @@ private slots:
     void dialogFilters_data();
     void dialogFilters();
     void germanWhateverTheEnvironment();
+    void messageBoxTakesTheDefaultAnswer_data();
+    void messageBoxTakesTheDefaultAnswer();
 };
 
 void HelpersTest::longToColor16_data()
@@ -190,6 +193,45 @@ void HelpersTest::germanWhateverTheEnvironment()
     QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
     UseGermanLocale();
     QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
+}
+
+void HelpersTest::messageBoxTakesTheDefaultAnswer_data()
+{
+    QTest::addColumn<std::optional<MsgAnswer>>("defaultAnswer");
+    QTest::addColumn<int>("defaultButton");
+    QTest::addColumn<MsgAnswer>("enterGives");
+    QTest::addRow("none: Qt picks, the first button")
+        << std::optional<MsgAnswer>() << int(QMessageBox::NoButton) << MsgAnswer::Yes;
+    QTest::addRow("Nein") << std::optional<MsgAnswer>(MsgAnswer::No) << int(QMessageBox::No) << MsgAnswer::No;
+}
+
+// The real box, answered by Enter: the one test of the adapter itself.
+void HelpersTest::messageBoxTakesTheDefaultAnswer()
+{
+    QFETCH(std::optional<MsgAnswer>, defaultAnswer);
+    QFETCH(int, defaultButton);
+    QFETCH(MsgAnswer, enterGives);
+    int seenDefault = -1;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll.stop();
+        seenDefault = box->defaultButton() ? int(box->standardButton(box->defaultButton())) : 0;
+        QWidget* focused = QApplication::focusWidget() ? QApplication::focusWidget() : box;
+        QTest::keyClick(focused, Qt::Key_Return);
+        // Whatever Enter did, the box goes.
+        if (box->isVisible())
+            box->reject();
+    });
+    poll.start(10);
+    QtPrompt prompt;
+    const MsgAnswer answer = prompt.message(
+        MessageRequest{"Wirklich löschen?", "Test", MsgButtons::YesNo, MsgIcon::Question, defaultAnswer});
+    poll.stop();
+    QCOMPARE(seenDefault, defaultButton);
+    QCOMPARE(answer, enterGives);
 }
 
 QTEST_MAIN(HelpersTest)
