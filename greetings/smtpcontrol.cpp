@@ -44,6 +44,21 @@ void initialiseLibraries()
     });
 }
 
+// The copies carry whole messages and addresses in their names: a folder made for them, or for
+// the scratch files, is the owner's alone.
+bool makeOwnerOnlyPath(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    const QString parent = info.absolutePath();
+    if (parent != info.absoluteFilePath() && !makeOwnerOnlyPath(parent))
+        return false;
+    return QDir().mkdir(info.absoluteFilePath(),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) ||
+           QFileInfo(folder).isDir();
+}
+
 bool hasLineBreak(const QString& text)
 {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
@@ -806,12 +821,12 @@ int SmtpControl::Send()
         return 0;
 
     if (!tempFolder_.isEmpty())
-        QDir().mkpath(tempFolder_);
+        makeOwnerOnlyPath(tempFolder_);
     const bool keepCopy = keepCopy_ && !copyFile_.isEmpty();
     if (keepCopy) {
         // Without its copy a greeting would go out again at every check.
         const QString folder = QFileInfo(copyFile_).absolutePath();
-        if (!QDir().mkpath(folder)) {
+        if (!makeOwnerOnlyPath(folder)) {
             lastError_ = QStringLiteral("Der Ordner \"%1\" für die Kopie der Nachricht kann nicht angelegt "
                                         "werden; die Nachricht wird nicht gesendet.")
                              .arg(QDir::toNativeSeparators(folder));
@@ -858,7 +873,7 @@ int SmtpControl::Send()
             s->progress(100);
             // Here rather than in Send: the control may be gone by now.
             if (!copyFile.isEmpty())
-                s->copyFailed = !WriteFileAtomic(copyFile, s->upload, &s->copyError);
+                s->copyFailed = !WriteFileAtomic(copyFile, s->upload, &s->copyError, FileAccess::OwnerOnly);
         }
         curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
         curl_slist_free_all(rcpt);

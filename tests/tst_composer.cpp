@@ -37,6 +37,7 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 
 namespace
 {
@@ -134,6 +135,7 @@ private slots:
     void failures_data();
     void failures();
     void copyThatCannotBeWrittenIsReported();
+    void copiesAreTheOwnersAlone();
     void closingWhileTheServerAnswersKeepsTheMail();
     void serverLineMayNameThePort();
     void formattingButtons_data();
@@ -578,6 +580,30 @@ void ComposerTest::copyThatCannotBeWrittenIsReported()
     QVERIFY(box.text.contains(CopyName));
     QCOMPARE(box.icon, MsgIcon::Exclamation);
     QVERIFY(window.Command16->isEnabled());
+}
+
+// The copy of a sent mail holds the whole message: under the usual umask 022 it is the owner's
+// alone, and so is the folder the control makes for the copies when it is missing.
+void ComposerTest::copiesAreTheOwnersAlone()
+{
+    setAccount();
+    SmtpServer server;
+    QVERIFY(server.start({}));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    QVERIFY(QDir(folder_->data("emails")).removeRecursively());
+    const mode_t saved = ::umask(022);
+    eMail_Fenster& window = open();
+    write(window, "anna@example.org", "", "Betreff", "<p>Text</p>");
+    window.Command16->click();
+    ::umask(saved);
+
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QCOMPARE(server.messages().size(), 1);
+    QCOMPARE(QFile::permissions(copyPath()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadUser | QFileDevice::WriteUser);
+    QCOMPARE(QFile::permissions(folder_->data("emails")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                                                              QFileDevice::WriteUser | QFileDevice::ExeUser);
 }
 
 // The server has the message and answers the end of its data late; the composer is closed
