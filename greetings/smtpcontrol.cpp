@@ -21,7 +21,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -42,6 +47,35 @@ void initialiseLibraries()
         curl_global_init(CURL_GLOBAL_DEFAULT);
         vmime::platform::setHandler<vmime::platforms::posix::posixHandler>();
     });
+}
+
+// An attachment is a regular file: a pipe or a device would keep the send waiting forever or
+// never end. It is opened without waiting and checked on the open handle, so a file swapped
+// for a pipe after it was added is refused as well.
+std::optional<QByteArray> readAttachment(const QString& path, QString* reason)
+{
+    const auto refuse = [&](const QString& why) {
+        *reason = QStringLiteral("Die Anlage \"%1\" %2; die Nachricht wird nicht gesendet.")
+                      .arg(QDir::toNativeSeparators(path), why);
+        return std::nullopt;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return refuse(QStringLiteral("kann nicht gelesen werden"));
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return refuse(QStringLiteral("ist keine gewöhnliche Datei"));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(QStringLiteral("kann nicht gelesen werden"));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("kann nicht gelesen werden"));
+    return bytes;
 }
 
 // The copies carry whole messages and addresses in their names: a folder made for them, or for
@@ -744,14 +778,10 @@ QByteArray SmtpControl::BuildMessage()
 
         QMimeDatabase mimeTypes;
         for (const QString& path : attachments_) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                lastError_ = QStringLiteral("Die Anlage \"%1\" kann nicht gelesen werden; die Nachricht wird "
-                                            "nicht gesendet.")
-                                 .arg(QDir::toNativeSeparators(path));
+            const std::optional<QByteArray> read = readAttachment(path, &lastError_);
+            if (!read)
                 return {};
-            }
-            const QByteArray bytes = file.readAll();
+            const QByteArray& bytes = *read;
             const QString type = mimeTypes.mimeTypeForFile(path).name();
             auto attachment = vmime::make_shared<vmime::fileAttachment>(
                 vmime::make_shared<vmime::stringContentHandler>(bytes.toStdString()),
