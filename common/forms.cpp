@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QMenu>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace
@@ -30,6 +33,32 @@ bool& endAskedFor()
 {
     static bool asked = false;
     return asked;
+}
+
+int& nestedDialogs()
+{
+    static int depth = 0;
+    return depth;
+}
+
+// Unloaded while a nested dialog ran: deleted once it has returned.
+std::vector<QPointer<QWidget>>& awaitingDeletion()
+{
+    static std::vector<QPointer<QWidget>> list;
+    return list;
+}
+
+// Boxes and lists that belong to the window close with it, so their loops return.
+void closeOwnedDialogs(QWidget* window)
+{
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (!child->isWindow() || !child->isVisible())
+            continue;
+        if (auto* dialog = qobject_cast<QDialog*>(child))
+            dialog->reject();
+        else if (auto* menu = qobject_cast<QMenu*>(child))
+            menu->close();
+    }
 }
 
 void dropDeleted()
@@ -61,11 +90,20 @@ void FormRegistry::unload(QWidget* window)
     if (!window)
         return;
     std::erase_if(entries(), [window](const Entry& e) { return e.window == window; });
+    const bool nested = nestedDialogs() > 0;
+    if (nested)
+        closeOwnedDialogs(window);
     // A modal dialog's own loop returns first; the window goes once control is back in the loop.
     if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
         dialog->done(QDialog::Rejected);
     window->hide();
-    window->deleteLater();
+    if (!nested) {
+        window->deleteLater();
+        return;
+    }
+    auto& waiting = awaitingDeletion();
+    if (std::find(waiting.begin(), waiting.end(), window) == waiting.end())
+        waiting.emplace_back(window);
 }
 
 void FormRegistry::unloadAll()
@@ -93,6 +131,23 @@ int FormRegistry::loadedCount()
 {
     dropDeleted();
     return static_cast<int>(entries().size());
+}
+
+NestedDialogScope::NestedDialogScope()
+{
+    ++nestedDialogs();
+}
+
+NestedDialogScope::~NestedDialogScope()
+{
+    if (--nestedDialogs() > 0)
+        return;
+    // Control goes back to the code that opened the last box; the windows go once it returns
+    // to the event loop.
+    const auto waiting = std::exchange(awaitingDeletion(), {});
+    for (const QPointer<QWidget>& window : waiting)
+        if (window)
+            window->deleteLater();
 }
 
 void UnloadAllForms()

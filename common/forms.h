@@ -23,6 +23,19 @@ public:
     static int loadedCount();
 };
 
+// While a message box, a file dialog or a drop-down list runs its own loop, the code that opened
+// it is still on the stack, and so may be the window it belongs to. A window unloaded meanwhile
+// is hidden at once, its open boxes are closed, and it is deleted only after the last such loop
+// has returned.
+class NestedDialogScope
+{
+public:
+    NestedDialogScope();
+    ~NestedDialogScope();
+    NestedDialogScope(const NestedDialogScope&) = delete;
+    NestedDialogScope& operator=(const NestedDialogScope&) = delete;
+};
+
 namespace Forms
 {
 

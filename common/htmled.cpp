@@ -94,7 +94,8 @@ bool HTMLed::LoadFile(const QString& path, QString* error)
 bool HTMLed::SaveFile(const QString& path, QString* error) const
 {
     const QString html = DocumentHTML().replace(QLatin1String("\n"), QLatin1String("\r\n"));
-    return WriteTextFileAtomic(path, html, error);
+    // Like every file in the data folder, the owner's alone.
+    return WriteTextFileAtomic(path, html, error, FileAccess::OwnerOnly);
 }
 
 QString HTMLed::DocumentHTML() const

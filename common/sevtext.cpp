@@ -1,5 +1,7 @@
 #include "common/sevtext.h"
 
+#include "common/forms.h"
+
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -7,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QToolButton>
 #include <QValidator>
 #include <algorithm>
@@ -183,12 +186,22 @@ void SevText::SelectItem(int index)
 
 void SevText::showList()
 {
-    QMenu list(this);
+    // On the heap: the window may be unloaded while the list is open, and takes the list along.
+    QPointer<QMenu> list = new QMenu(this);
     for (int i = 0; i < items_.size(); ++i)
-        list.addAction(items_[i])->setData(i);
-    list.setMinimumWidth(edit_->width());
-    if (QAction* chosen = list.exec(edit_->mapToGlobal(edit_->rect().bottomLeft())))
-        SelectItem(chosen->data().toInt());
+        list->addAction(items_[i])->setData(i);
+    list->setMinimumWidth(edit_->width());
+    QAction* chosen = nullptr;
+    {
+        const NestedDialogScope nested;
+        chosen = list->exec(edit_->mapToGlobal(edit_->rect().bottomLeft()));
+    }
+    if (!list)
+        return;
+    const int index = chosen ? chosen->data().toInt() : -1;
+    delete list.data();
+    if (index >= 0)
+        SelectItem(index);
 }
 
 bool SevText::stepThroughList(int step)

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -148,6 +149,69 @@ bool openDataFile(QFile& file, QIODevice::OpenMode mode, QString* error)
 #endif
 }
 
+// The temporary file of a save is created with the process's umask (a new file) or given the
+// mode of the file it replaces; a file of the owner's alone must be so before its first byte,
+// also when the file system cannot create it unnamed and it appears under a name at once.
+class OwnerOnlyCreation
+{
+public:
+    OwnerOnlyCreation(const QString& path, bool wanted)
+    {
+#ifdef Q_OS_UNIX
+        if (!wanted)
+            return;
+        // The umask belongs to the process, and copies of sent mail are saved on a worker thread.
+        lock_ = std::unique_lock(umaskLock());
+        saved_ = ::umask(S_IRWXG | S_IRWXO);
+        // QSaveFile gives its new file the mode of the file it replaces: the old one, which
+        // holds the same kind of data, is narrowed first (it is a regular file or none by now).
+        ::chmod(QFile::encodeName(path).constData(), S_IRUSR | S_IWUSR);
+#else
+        Q_UNUSED(path);
+        Q_UNUSED(wanted);
+#endif
+    }
+    ~OwnerOnlyCreation()
+    {
+#ifdef Q_OS_UNIX
+        if (lock_.owns_lock())
+            ::umask(saved_);
+#endif
+    }
+    OwnerOnlyCreation(const OwnerOnlyCreation&) = delete;
+    OwnerOnlyCreation& operator=(const OwnerOnlyCreation&) = delete;
+
+private:
+#ifdef Q_OS_UNIX
+    static std::mutex& umaskLock()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+    std::unique_lock<std::mutex> lock_;
+    mode_t saved_ = 0;
+#endif
+};
+
+// The open temporary file itself is narrowed as well, in case the old file could not be (it
+// belongs to someone else).
+bool restrictToOwner(QFileDevice& file, FileAccess access, QString* reason)
+{
+    if (access != FileAccess::OwnerOnly)
+        return true;
+#ifdef Q_OS_UNIX
+    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) == 0)
+        return true;
+    *reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#else
+    if (file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return true;
+    *reason = file.errorString();
+    return false;
+#endif
+}
+
 // Writes all bytes and closes; a full disk shows at the write, the flush or the close.
 bool writeAndClose(QFile& file, const QByteArray& bytes, QString* error)
 {
@@ -241,16 +305,18 @@ bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* erro
     QSaveFile file(path);
     // Unbuffered: QSaveFile's commit does not notice a failure of its own final flush (a full
     // disk), so every byte is written, and checked, before the commit.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+    bool opened = false;
+    {
+        const OwnerOnlyCreation creation(path, access == FileAccess::OwnerOnly);
+        opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    QString reason;
+    if (!opened || !restrictToOwner(file, access, &reason) || file.write(bytes) != bytes.size() ||
         !file.commit()) {
-        setReason(error, file.errorString());
+        setReason(error, reason.isEmpty() ? file.errorString() : reason);
         file.cancelWriting();
         return false;
     }
-    // Only after the commit: permissions set before it would give the temporary file a name
-    // that a killed save leaves behind.
-    if (access == FileAccess::OwnerOnly)
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include "greetings/email_fenster.h"
 #include "platform/prompt.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -80,6 +82,13 @@ void anlagen1::cmdAttachmentAdd_Click()
     const QString path = PromptSeam::get().openFile(request);
     if (path.isEmpty())
         return;
+    // A pipe, a device or a folder cannot be sent, and a pipe would hold the send for ever.
+    if (const QFileInfo chosen(path); chosen.exists() && !chosen.isFile()) {
+        MsgBox(QStringLiteral("\"%1\" ist keine gewöhnliche Datei und kann nicht als Anlage versandt werden.")
+                   .arg(QDir::toNativeSeparators(path)),
+               MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Anlage hinzufügen"));
+        return;
+    }
     lstAttachments->addItem(path);
     lstAttachments->setCurrentRow(lstAttachments->count() - 1);
 }

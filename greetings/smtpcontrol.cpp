@@ -21,7 +21,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -42,6 +47,50 @@ void initialiseLibraries()
         curl_global_init(CURL_GLOBAL_DEFAULT);
         vmime::platform::setHandler<vmime::platforms::posix::posixHandler>();
     });
+}
+
+// An attachment is a regular file: a pipe or a device would keep the send waiting forever or
+// never end. It is opened without waiting and checked on the open handle, so a file swapped
+// for a pipe after it was added is refused as well.
+std::optional<QByteArray> readAttachment(const QString& path, QString* reason)
+{
+    const auto refuse = [&](const QString& why) {
+        *reason = QStringLiteral("Die Anlage \"%1\" %2; die Nachricht wird nicht gesendet.")
+                      .arg(QDir::toNativeSeparators(path), why);
+        return std::nullopt;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return refuse(QStringLiteral("kann nicht gelesen werden"));
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return refuse(QStringLiteral("ist keine gewöhnliche Datei"));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(QStringLiteral("kann nicht gelesen werden"));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("kann nicht gelesen werden"));
+    return bytes;
+}
+
+// The copies carry whole messages and addresses in their names: a folder made for them, or for
+// the scratch files, is the owner's alone.
+bool makeOwnerOnlyPath(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    const QString parent = info.absolutePath();
+    if (parent != info.absoluteFilePath() && !makeOwnerOnlyPath(parent))
+        return false;
+    return QDir().mkdir(info.absoluteFilePath(),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) ||
+           QFileInfo(folder).isDir();
 }
 
 bool hasLineBreak(const QString& text)
@@ -729,14 +778,10 @@ QByteArray SmtpControl::BuildMessage()
 
         QMimeDatabase mimeTypes;
         for (const QString& path : attachments_) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                lastError_ = QStringLiteral("Die Anlage \"%1\" kann nicht gelesen werden; die Nachricht wird "
-                                            "nicht gesendet.")
-                                 .arg(QDir::toNativeSeparators(path));
+            const std::optional<QByteArray> read = readAttachment(path, &lastError_);
+            if (!read)
                 return {};
-            }
-            const QByteArray bytes = file.readAll();
+            const QByteArray& bytes = *read;
             const QString type = mimeTypes.mimeTypeForFile(path).name();
             auto attachment = vmime::make_shared<vmime::fileAttachment>(
                 vmime::make_shared<vmime::stringContentHandler>(bytes.toStdString()),
@@ -806,12 +851,12 @@ int SmtpControl::Send()
         return 0;
 
     if (!tempFolder_.isEmpty())
-        QDir().mkpath(tempFolder_);
+        makeOwnerOnlyPath(tempFolder_);
     const bool keepCopy = keepCopy_ && !copyFile_.isEmpty();
     if (keepCopy) {
         // Without its copy a greeting would go out again at every check.
         const QString folder = QFileInfo(copyFile_).absolutePath();
-        if (!QDir().mkpath(folder)) {
+        if (!makeOwnerOnlyPath(folder)) {
             lastError_ = QStringLiteral("Der Ordner \"%1\" für die Kopie der Nachricht kann nicht angelegt "
                                         "werden; die Nachricht wird nicht gesendet.")
                              .arg(QDir::toNativeSeparators(folder));
@@ -858,7 +903,7 @@ int SmtpControl::Send()
             s->progress(100);
             // Here rather than in Send: the control may be gone by now.
             if (!copyFile.isEmpty())
-                s->copyFailed = !WriteFileAtomic(copyFile, s->upload, &s->copyError);
+                s->copyFailed = !WriteFileAtomic(copyFile, s->upload, &s->copyError, FileAccess::OwnerOnly);
         }
         curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
         curl_slist_free_all(rcpt);

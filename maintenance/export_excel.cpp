@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -48,6 +49,37 @@ QList<QStringList> peopleOf(Grid* list)
         people << cells;
     }
     return people;
+}
+
+// The persons whose entries did not fit into a cell, by their row in the list and their name
+// (itself shortened for the box); the list keeps every entry whole.
+QString shortenedCellsText(const QList<QStringList>& people, const QList<ShortenedCell>& cells)
+{
+    static const QStringList columnNames = {QStringLiteral("Vorname"), QStringLiteral("Nachname"),
+                                            QStringLiteral("Tovalinero")};
+    constexpr int MaxNamedPersons = 10;
+    constexpr qsizetype MaxShownName = 60;
+    QMap<int, QStringList> columnsOfPerson;
+    for (const ShortenedCell& cell : cells)
+        columnsOfPerson[cell.person] << columnNames.value(cell.column);
+    QStringList lines;
+    for (auto it = columnsOfPerson.cbegin(); it != columnsOfPerson.cend(); ++it) {
+        if (lines.size() == MaxNamedPersons) {
+            lines << QStringLiteral("und %1 weitere").arg(columnsOfPerson.size() - MaxNamedPersons);
+            break;
+        }
+        const QStringList& person = people[it.key()];
+        QString name = (person.value(0) + ' ' + person.value(1)).simplified();
+        if (name.size() > MaxShownName)
+            name = name.left(MaxShownName) + QStringLiteral("…");
+        if (name.isEmpty())
+            name = QStringLiteral("(ohne Namen)");
+        lines << QStringLiteral("Zeile %1: %2 (%3)").arg(it.key() + 1).arg(name, it.value().join(", "));
+    }
+    return QStringLiteral("Eine Zelle der Tabelle fasst höchstens 32.767 Zeichen. Diese Einträge sind "
+                          "länger und wurden in der Tabelle nach 32.767 Zeichen abgeschnitten:\r\n\r\n") +
+           lines.join("\r\n") +
+           QStringLiteral("\r\n\r\nIn der Tovalinerosliste bleiben sie vollständig erhalten.");
 }
 
 } // namespace
@@ -146,8 +178,10 @@ void export_excel::ExportToExcel()
         showExportError(FileAccessError, reason);
         return;
     }
+    QList<ShortenedCell> shortened;
     const bool written = WriteNameListWorkbook(
-        path, people, [this, step](int row) { xpProgress1->setValue(qRound(row * step)); }, &reason);
+        path, people, [this, step](int row) { xpProgress1->setValue(qRound(row * step)); }, &reason,
+        &shortened);
     if (!written) {
         QFile::remove(path);
         ShowNormalPointer();
@@ -155,6 +189,10 @@ void export_excel::ExportToExcel()
         return;
     }
     xpProgress1->setValue(100);
+    if (!shortened.isEmpty()) {
+        ShowNormalPointer();
+        MsgBox(shortenedCellsText(people, shortened), MsgButtons::Ok, MsgIcon::Exclamation);
+    }
     // The file stays: the spreadsheet program opens it from there.
     if (!OfficeSeam::get().openSpreadsheet(path, &reason)) {
         QFile::remove(path);

@@ -59,7 +59,7 @@ bool DownloadUpdateInfo()
     const auto bytes =
         InternetSeam::get().download(UpdateInfoAddress(), UpdateDownloadTimeout, UpdateInfoMaxBytes, &error);
     letPendingEventsRun();
-    if (!bytes || !WriteFileAtomic(target, *bytes, &error)) {
+    if (!bytes || !WriteFileAtomic(target, *bytes, &error, FileAccess::OwnerOnly)) {
         // Closing the program while it waited leaves nobody to tell.
         if (!FormRegistry::programEnding())
             ReportFailedUpdateCheck();

@@ -1,16 +1,47 @@
 #include "platform/prompt.h"
 
+#include "common/forms.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <utility>
 
 namespace
 {
+
+// A dialog belongs to the window it is shown over, and that window may be unloaded while the
+// dialog runs: the dialog lives on the heap, so the window can take it along, and counts as
+// cancelled then.
+template <typename Dialog> class OwnedDialog
+{
+public:
+    template <typename... Args>
+    explicit OwnedDialog(Args&&... args) : dialog_(new Dialog(std::forward<Args>(args)...))
+    {
+    }
+    ~OwnedDialog() { delete dialog_.data(); }
+    OwnedDialog(const OwnedDialog&) = delete;
+    OwnedDialog& operator=(const OwnedDialog&) = delete;
+
+    Dialog* operator->() const { return dialog_.data(); }
+
+    int exec()
+    {
+        const NestedDialogScope nested;
+        const int result = dialog_->exec();
+        return dialog_ ? result : QDialog::Rejected;
+    }
+
+private:
+    QPointer<Dialog> dialog_;
+};
 
 QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
 {
@@ -116,56 +147,64 @@ static QString displayText(const QString& text)
 
 MsgAnswer QtPrompt::message(const MessageRequest& request)
 {
-    QMessageBox box(boxIcon(request.icon), request.title, displayText(request.text),
-                    standardButtons(request.buttons), QApplication::activeWindow());
+    OwnedDialog<QMessageBox> box(boxIcon(request.icon), request.title, displayText(request.text),
+                                 standardButtons(request.buttons), QApplication::activeWindow());
     if (request.defaultAnswer)
-        box.setDefaultButton(standardButton(*request.defaultAnswer));
+        box->setDefaultButton(standardButton(*request.defaultAnswer));
     return answerOf(box.exec(), request.buttons);
 }
 
 QString QtPrompt::openFile(const FileRequest& request)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, startPath(request),
-                                        ToQtFilter(request.filter));
+    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request),
+                                    ToQtFilter(request.filter));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    return dialog->selectedFiles().first();
 }
 
 QString QtPrompt::saveFile(const FileRequest& request)
 {
-    QFileDialog dialog(QApplication::activeWindow(), request.title, startPath(request),
-                       ToQtFilter(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request),
+                                    ToQtFilter(request.filter));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
     QString suffix = request.defaultExtension;
-    dialog.setDefaultSuffix(suffix.startsWith('.') ? suffix.mid(1) : suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog->setDefaultSuffix(suffix.startsWith('.') ? suffix.mid(1) : suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().first();
+    return dialog->selectedFiles().first();
 }
 
 QString QtPrompt::chooseFolder(const QString& title, const QString& folder)
 {
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, folder);
+    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), title, folder);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    return dialog->selectedFiles().first();
 }
 
 std::optional<QColor> QtPrompt::chooseColor(const QColor& initial)
 {
-    const QColor color = QColorDialog::getColor(initial, QApplication::activeWindow());
-    if (!color.isValid())
+    OwnedDialog<QColorDialog> dialog(initial, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted || !dialog->selectedColor().isValid())
         return std::nullopt;
-    return color;
+    return dialog->selectedColor();
 }
 
 std::optional<QFont> QtPrompt::chooseFont(const QFont& initial)
 {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
-    if (!ok)
+    OwnedDialog<QFontDialog> dialog(initial, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog->selectedFont();
 }
 
 bool QtPrompt::setupPrinter(QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    OwnedDialog<QPrintDialog> dialog(&printer, QApplication::activeWindow());
     return dialog.exec() == QDialog::Accepted;
 }
 

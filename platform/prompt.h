@@ -24,7 +24,7 @@ struct MessageRequest {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     // The button that Enter presses; none leaves the first button the default.
-    std::optional<MsgAnswer> defaultAnswer;
+    std::optional<MsgAnswer> defaultAnswer = std::nullopt;
 };
 
 // An open or save dialog as the program asks for it. The filter is given in the

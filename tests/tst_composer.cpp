@@ -36,6 +36,7 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 
 namespace
 {
@@ -132,6 +133,7 @@ private slots:
     void failures_data();
     void failures();
     void copyThatCannotBeWrittenIsReported();
+    void copiesAreTheOwnersAlone();
     void closingWhileTheServerAnswersKeepsTheMail();
     void serverLineMayNameThePort();
     void formattingButtons_data();
@@ -143,6 +145,8 @@ private slots:
     void insertMenu();
     void attachmentEditorAddsAndHandsBack();
     void attachmentEditorFrameDiscards();
+    void attachmentEditorRefusesWhatIsNoFile_data();
+    void attachmentEditorRefusesWhatIsNoFile();
     void programEndWhileTheEditorIsOpen();
     void attachmentRemoval_data();
     void attachmentRemoval();
@@ -505,6 +509,12 @@ void ComposerTest::failures_data()
     QTest::addRow("vanished attachment") << "attachment"
                                          << "Fehler beim Versenden der Nachricht\r\n"
                                          << true;
+    QTest::addRow("pipe as attachment") << "pipe"
+                                        << "Fehler beim Versenden der Nachricht\r\n"
+                                        << true;
+    QTest::addRow("folder as attachment") << "folder"
+                                          << "Fehler beim Versenden der Nachricht\r\n"
+                                          << true;
     QTest::addRow("recipient rejected") << "reject"
                                         << "Fehler beim Versenden der Nachricht\r\n"
                                         << true;
@@ -536,6 +546,14 @@ void ComposerTest::failures()
     write(window, "anna@example.org", "", "Betreff", "<p>Text</p>");
     if (situation == "attachment")
         window.lstAttachments->addItem(folder_->folder() + "/weg.pdf");
+    // Added as files and swapped since: a pipe would keep the send waiting for ever.
+    const QString swapped = folder_->folder() + "/anlage.pdf";
+    if (situation == "pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(swapped).constData(), 0600), 0);
+    if (situation == "folder")
+        QVERIFY(QDir().mkdir(swapped));
+    if (situation == "pipe" || situation == "folder")
+        window.lstAttachments->addItem(swapped);
 
     window.Command16->click();
 
@@ -548,6 +566,8 @@ void ComposerTest::failures()
     QCOMPARE(box.buttons, MsgButtons::Ok);
     if (situation == "attachment")
         QVERIFY(box.text.contains("weg.pdf"));
+    if (situation == "pipe" || situation == "folder")
+        QVERIFY2(box.text.contains("anlage.pdf\" ist keine gewöhnliche Datei"), qPrintable(box.text));
     QCOMPARE(logText().contains("C: QUIT"), quit);
     QCOMPARE(server.messages().size(), 0);
     QVERIFY(!QFile::exists(copyPath()));
@@ -580,6 +600,30 @@ void ComposerTest::copyThatCannotBeWrittenIsReported()
     QVERIFY(box.text.contains(CopyName));
     QCOMPARE(box.icon, MsgIcon::Exclamation);
     QVERIFY(window.Command16->isEnabled());
+}
+
+// The copy of a sent mail holds the whole message: under the usual umask 022 it is the owner's
+// alone, and so is the folder the control makes for the copies when it is missing.
+void ComposerTest::copiesAreTheOwnersAlone()
+{
+    setAccount();
+    SmtpServer server;
+    QVERIFY(server.start({}));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    QVERIFY(QDir(folder_->data("emails")).removeRecursively());
+    const mode_t saved = ::umask(022);
+    eMail_Fenster& window = open();
+    write(window, "anna@example.org", "", "Betreff", "<p>Text</p>");
+    window.Command16->click();
+    ::umask(saved);
+
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QCOMPARE(server.messages().size(), 1);
+    QCOMPARE(QFile::permissions(copyPath()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadUser | QFileDevice::WriteUser);
+    QCOMPARE(QFile::permissions(folder_->data("emails")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                                                              QFileDevice::WriteUser | QFileDevice::ExeUser);
 }
 
 // The server has the message and answers the end of its data late; the composer is closed
@@ -880,6 +924,62 @@ void ComposerTest::attachmentEditorFrameDiscards()
 }
 
 // Ending the program while the attachment editor is open unloads both windows cleanly.
+void ComposerTest::attachmentEditorRefusesWhatIsNoFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("added");
+    QTest::addRow("pipe") << "pipe" << false;
+    QTest::addRow("folder") << "folder" << false;
+    QTest::addRow("device") << "device" << false;
+    QTest::addRow("link to a pipe") << "link" << false;
+    QTest::addRow("file") << "file" << true;
+    QTest::addRow("link to a file") << "link to file" << true;
+}
+
+// Only a regular file becomes an attachment: a pipe would hold the send for ever, a folder or a
+// device cannot be sent. The user is told which file was refused.
+void ComposerTest::attachmentEditorRefusesWhatIsNoFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, added);
+    const QString path = folder_->folder() + "/anlage";
+    const QString file = folder_->folder() + "/brief.txt";
+    folder_->writeBytes(file, "Hallo");
+    if (kind == "pipe" || kind == "link")
+        QCOMPARE(mkfifo(QFile::encodeName(kind == "link" ? path + ".pipe" : path).constData(), 0600), 0);
+    if (kind == "link")
+        QVERIFY(QFile::link(path + ".pipe", path));
+    if (kind == "folder")
+        QVERIFY(QDir().mkdir(path));
+    if (kind == "file")
+        QVERIFY(QFile::copy(file, path));
+    if (kind == "link to file")
+        QVERIFY(QFile::link(file, path));
+    const QString chosen = kind == "device" ? QStringLiteral("/dev/zero") : path;
+
+    eMail_Fenster& window = open();
+    prompt().fileAnswers = {chosen};
+    whileOpen<anlagen1>(
+        [&](anlagen1& editor) {
+            editor.cmdAttachmentAdd->click();
+            editor.Command1->click();
+        },
+        [&] { window.ShowAttachments(); });
+
+    QCOMPARE(ItemTexts(window.lstAttachments), added ? QStringList{chosen} : QStringList());
+    if (added) {
+        QVERIFY(prompt().messages.isEmpty());
+        return;
+    }
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages.first();
+    QCOMPARE(box.text,
+             "\"" + chosen + "\" ist keine gewöhnliche Datei und kann nicht als Anlage versandt werden.");
+    QCOMPARE(box.title, QStringLiteral("Anlage hinzufügen"));
+    QCOMPARE(box.icon, MsgIcon::Exclamation);
+    QCOMPARE(box.buttons, MsgButtons::Ok);
+}
+
 void ComposerTest::programEndWhileTheEditorIsOpen()
 {
     eMail_Fenster& window = open();

@@ -58,6 +58,7 @@ private slots:
     void windowAtLoad();
     void workbookHoldsTheListAsText();
     void emptyListExportsTheHeader();
+    void overlongCellsAreCutAndNamed();
     void noSpreadsheetProgram();
     void workbookCannotBeWritten();
     void abbrechenExportsNothing();
@@ -147,6 +148,40 @@ void ExportTest::emptyListExportsTheHeader()
     QCOMPARE(workbookCells(office_.spreadsheetsOpened[0]),
              QJsonArray{textRow({"Vorname", "Nachname", "Tovalinero"})});
     QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+// A cell holds 32,767 characters: a longer entry is cut there, every row is exported, and the
+// box names each person whose entry was cut, with the column; the list keeps it whole.
+void ExportTest::overlongCellsAreCutAndNamed()
+{
+    const QString limit(32767, 'a');
+    fixture_->writeList({person("Anna", QString(40000, 'M'), "01.02.1980"),
+                         person("Bert", "Abel", "02.07.1975"), person(limit, "Exakt", "03.03.1933"),
+                         person(limit + "b", "Cee", "04.04.1944")});
+    const QByteArray list = fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"));
+    export_excel& window = open();
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+
+    QCOMPARE(office_.spreadsheetsOpened.size(), 1);
+    QCOMPARE(workbookCells(office_.spreadsheetsOpened[0]),
+             (QJsonArray{textRow({"Vorname", "Nachname", "Tovalinero"}),
+                         textRow({"Anna", QString(32767, 'M'), "01.02.1980"}),
+                         textRow({"Bert", "Abel", "02.07.1975"}), textRow({limit, "Exakt", "03.03.1933"}),
+                         textRow({limit, "Cee", "04.04.1944"})}));
+    const auto& boxes = fixture_->seams->prompt.messages;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(boxes[0].buttons, MsgButtons::Ok);
+    QCOMPARE(boxes[0].title, QStringLiteral("Tovalinero"));
+    QCOMPARE(boxes[0].text,
+             "Eine Zelle der Tabelle fasst höchstens 32.767 Zeichen. Diese Einträge sind länger "
+             "und wurden in der Tabelle nach 32.767 Zeichen abgeschnitten:\r\n\r\n"
+             "Zeile 1: Anna " +
+                 QString(55, 'M') + "… (Nachname)\r\nZeile 4: " + QString(60, 'a') +
+                 "… (Vorname)\r\n\r\nIn der Tovalinerosliste bleiben sie vollständig erhalten.");
+    QCOMPARE(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat")), list);
+    QVERIFY(!Forms::Loaded<export_excel>());
+    QVERIFY(!IsBusyPointerShown());
 }
 
 void ExportTest::noSpreadsheetProgram()

@@ -1,18 +1,102 @@
 #include "common/fileerrors.h"
+#include "common/forms.h"
+#include "common/htmled.h"
 #include "common/textfile.h"
 #include "common/warten.h"
 #include "common/zeilen_lesen.h"
+#include "maintenance/backupfile.h"
+#include "maintenance/datensicherung1.h"
+#include "settings/settingsfile.h"
+#include "support/formfixture.h"
 #include "support/programfolderfixture.h"
 #include "support/sparsefile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+namespace
+{
+
+constexpr mode_t OwnerOnly = 0600;
+
+// What a save frozen half-way shows: the modes of the files in its folder that it holds open,
+// and of the other files that stand there by name.
+struct FrozenSave {
+    QList<mode_t> open;
+    QMap<QString, mode_t> named;
+};
+
+// Runs write in a child process under umask 022 that stops, instead of dying, at its first
+// byte past the limit: the save is frozen half-way while the parent looks at the folder.
+FrozenSave freezeWhileWriting(rlim_t bytes, const QString& folder, const std::function<void()>& write)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath() + "/";
+    const pid_t child = fork();
+    if (child == 0) {
+        ::umask(022);
+        std::signal(SIGXFSZ, [](int) { ::raise(SIGSTOP); });
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        write();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, WUNTRACED);
+    FrozenSave seen;
+    if (WIFSTOPPED(status)) {
+        const QString fds = QStringLiteral("/proc/%1/fd/").arg(child);
+        for (const QString& fd :
+             QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+            const QByteArray link = QFile::encodeName(fds + fd);
+            char target[4096];
+            const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+            struct stat info;
+            if (length > 0 && QString::fromLocal8Bit(target, length).startsWith(canonical) &&
+                ::stat(link.constData(), &info) == 0 && S_ISREG(info.st_mode))
+                seen.open << (info.st_mode & 07777);
+        }
+        for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+            struct stat info;
+            if (::lstat(QFile::encodeName(file.filePath()).constData(), &info) == 0)
+                seen.named.insert(file.fileName(), info.st_mode & 07777);
+        }
+    }
+    ::kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return seen;
+}
+
+// The process's umask for the life of the object.
+class Umask
+{
+public:
+    explicit Umask(mode_t mask) : saved_(::umask(mask)) {}
+    ~Umask() { ::umask(saved_); }
+
+private:
+    mode_t saved_;
+};
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+} // namespace
 
 class TextFilesTest : public QObject
 {
@@ -34,6 +118,8 @@ private slots:
     void hugeSparseFileIsRefusedUnread();
     void writeFailuresAreToldInGerman_data();
     void writeFailuresAreToldInGerman();
+    void personalFilesAreOwnerOnlyFromTheFirstByte_data();
+    void personalFilesAreOwnerOnlyFromTheFirstByte();
 
 private:
     QTemporaryDir dir_;
@@ -260,6 +346,88 @@ void TextFilesTest::writeFailuresAreToldInGerman()
     }
     QCOMPARE(GermanWriteReason(path, reason, 10), german);
     QFile::setPermissions(dir_.filePath("ziel.dat"), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("existing");
+    for (const char* writer : {"list", "settings", "backup", "restore", "template", "plain"}) {
+        QTest::addRow("%s, new", writer) << writer << false;
+        QTest::addRow("%s, over a file readable by all", writer) << writer << true;
+    }
+}
+
+// Under umask 022, a file of personal data is the owner's alone before its first byte is
+// written, whether it is new or replaces a file that others could read; so is what a save
+// frozen half-way leaves, and the file once saved.
+void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte()
+{
+    QFETCH(QString, writer);
+    QFETCH(bool, existing);
+    FormFixture fixture;
+    const ProgramFolderFixture& folder = *fixture.folder;
+    const QString data = folder.folder() + "/daten";
+    const QByteArray content(4096, 'x');
+    QString target;
+    std::function<void()> write;
+    if (writer == "list") {
+        target = folder.data("tovalinero.dat");
+        fixture.writeList({"Anna~Meier~01.02.1980~0~1~~~~~a@example.org"});
+        fixture.form().LoadBirthdayList();
+        write = [&fixture] { fixture.form().SaveBirthdayList(); };
+    } else if (writer == "settings") {
+        target = Settings::Path();
+        write = [] { Settings::WriteAll(Settings::DesignTimeLines("/opt/tovalinero")); };
+    } else if (writer == "backup") {
+        target = folder.folder() + "/sicherung/TovPro_Datensicherung.dsi";
+        QDir().mkpath(QFileInfo(target).path());
+        QStringList files;
+        for (const QString& name : BackupDataFileNames())
+            files << folder.data(name);
+        write = [files, target] { Forms::Get<datensicherung1>().CreateBackupFile(files, target); };
+    } else if (writer == "restore") {
+        target = folder.data("einstellungen.dat");
+        write = [content, data] {
+            WriteBackupEntries({BackupEntry{"C:\\daten\\einstellungen.dat", content}}, data + "/");
+        };
+    } else if (writer == "template") {
+        target = folder.data("standard.html");
+        write = [target] {
+            HTMLed editor;
+            editor.SetDocumentHTML(QStringLiteral("<p>Alles Gute, &lt;VORNAME&gt;!</p>"));
+            editor.SaveFile(target);
+        };
+    } else {
+        target = data + "/neu.dat";
+        write = [content, target] { WriteFileAtomic(target, content, nullptr, FileAccess::OwnerOnly); };
+    }
+    QFile::remove(target);
+    if (existing) {
+        folder.writeBytes(target, "alt\r\n");
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    }
+    const QByteArray before = existing ? folder.readBytes(target) : QByteArray();
+
+    const QStringList standing = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
+    const FrozenSave frozen = freezeWhileWriting(1, QFileInfo(target).path(), write);
+    QVERIFY2(!frozen.open.isEmpty(), "the save was not caught while it wrote");
+    for (const mode_t mode : frozen.open)
+        QCOMPARE(mode, OwnerOnly);
+    for (auto it = frozen.named.cbegin(); it != frozen.named.cend(); ++it)
+        if (!standing.contains(it.key()))
+            QVERIFY2((it.value() & 077) == 0, qPrintable(it.key()));
+    // What the frozen save left: the old file as it was, or none.
+    QCOMPARE(QFile::exists(target), existing);
+    QCOMPARE(folder.readBytes(target), before);
+
+    {
+        const Umask usual(022);
+        write();
+    }
+    QVERIFY(QFile::exists(target));
+    QCOMPARE(modeOf(target), OwnerOnly);
 }
 
 QTEST_MAIN(TextFilesTest)

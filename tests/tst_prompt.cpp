@@ -1,0 +1,315 @@
+#include "support/formfixture.h"
+
+#include "app/oeffnen1.h"
+#include "app/speichern1.h"
+#include "common/forms.h"
+#include "common/sevtext.h"
+#include "platform/prompt.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// Once a dialog or a drop-down list runs its own loop, does what unloads the window under it: a
+// screen reader's press on "&Abbrechen", or the end of the program. A dialog that never shows is
+// closed after a while, so the test fails instead of hanging.
+class WhileDialogRuns : public QObject
+{
+public:
+    explicit WhileDialogRuns(std::function<void()> action) : action_(std::move(action))
+    {
+        connect(&timer_, &QTimer::timeout, this, &WhileDialogRuns::poll);
+        timer_.start(10);
+    }
+
+    bool acted = false;
+    QPointer<QWidget> dialog;
+    QString dialogClass;
+    QPointer<QWidget> owner;
+    QString ownerName;
+
+private:
+    void poll()
+    {
+        QWidget* running = QApplication::activePopupWidget();
+        if (!running)
+            running = QApplication::activeModalWidget();
+        if (!acted && running && running->isVisible()) {
+            acted = true;
+            dialog = running;
+            dialogClass = QString::fromLatin1(running->metaObject()->className());
+            owner = running->parentWidget() ? running->parentWidget()->window() : nullptr;
+            ownerName = owner ? owner->objectName() : QString();
+            action_();
+            return;
+        }
+        if (++ticks_ < 1000)
+            return;
+        timer_.stop();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QDialog*>(widget); box && box->isModal() && box->isVisible())
+                box->reject();
+    }
+
+    std::function<void()> action_;
+    QTimer timer_;
+    int ticks_ = 0;
+};
+
+// The real boxes and dialogs for the time of a test; the fixture's fake afterwards.
+class RealPrompt
+{
+public:
+    explicit RealPrompt(Prompt& fake) : fake_(fake) { PromptSeam::install(&real_); }
+    ~RealPrompt() { PromptSeam::install(&fake_); }
+    QtPrompt& get() { return real_; }
+
+private:
+    QtPrompt real_;
+    Prompt& fake_;
+};
+
+bool anyDialogShown()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && (qobject_cast<QDialog*>(widget) || qobject_cast<QMenu*>(widget)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+// A window of the registry that opens boxes and a drop-down list of its own.
+class OwnerWindow : public QDialog
+{
+public:
+    OwnerWindow()
+    {
+        setWindowTitle("Besitzer");
+        field = new SevText(this);
+        field->AddItem("Hoch");
+        field->AddItem("Niedrig");
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(field);
+    }
+    SevText* field;
+};
+
+class PromptTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void listFileWindowUnloadedWhileItsDialogRuns_data();
+    void listFileWindowUnloadedWhileItsDialogRuns();
+    void programEndsWhileTheMenuOpenedWindowChoosesAFile();
+    void everyDialogGoesWithItsWindow_data();
+    void everyDialogGoesWithItsWindow();
+    void dropDownListGoesWithItsWindow();
+
+private:
+    OwnerWindow& showOwner();
+};
+
+void PromptTest::cleanup()
+{
+    Forms::Unload<OwnerWindow>();
+    FlushDeletedWindows();
+    QVERIFY(!anyDialogShown());
+}
+
+void PromptTest::listFileWindowUnloadedWhileItsDialogRuns_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("programEnds");
+    for (const char* name : {"speichern1", "oeffnen1"}) {
+        QTest::addRow("%s, Abbrechen", name) << name << false;
+        QTest::addRow("%s, program ends", name) << name << true;
+    }
+}
+
+// The file dialog belongs to the window; closing the window while the dialog runs closes the
+// dialog, touches no file, and the window goes once the dialog has returned.
+void PromptTest::listFileWindowUnloadedWhileItsDialogRuns()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, programEnds);
+    FormFixture fixture;
+    fixture.writeList({"Anna~Meier~01.02.1980~0~1~~~~~"});
+    fixture.form().LoadBirthdayList();
+    const QByteArray list = fixture.folder->readBytes(fixture.folder->data("tovalinero.dat"));
+    const QStringList files = QDir(fixture.folder->folder()).entryList(QDir::Files);
+    RealPrompt prompt(fixture.seams->prompt);
+
+    ListFileWindow* window = name == "speichern1" ? static_cast<ListFileWindow*>(&Forms::Get<speichern1>())
+                                                  : &Forms::Get<oeffnen1>();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QPointer<ListFileWindow> alive(window);
+    WhileDialogRuns during([&] {
+        if (programEnds)
+            UnloadAllForms();
+        else
+            alive->Command1->click();
+    });
+    window->sevText1->Button()->click();
+
+    QVERIFY(during.acted);
+    QCOMPARE(during.dialogClass, QStringLiteral("QFileDialog"));
+    QCOMPARE(during.owner.data(), static_cast<QWidget*>(window));
+    QVERIFY(!Forms::Loaded<speichern1>() && !Forms::Loaded<oeffnen1>());
+    // The code that opened the dialog still runs in the window: it is hidden, not deleted yet.
+    QVERIFY(alive);
+    QVERIFY(!alive->isVisible());
+    QVERIFY(alive->sevText1->Text().isEmpty());
+    QVERIFY(!alive->Label3->isVisible());
+    QVERIFY(!anyDialogShown());
+    FlushDeletedWindows();
+    QVERIFY(!alive);
+    QVERIFY(!during.dialog);
+    QCOMPARE(fixture.programEnds, programEnds ? 1 : 0);
+    QCOMPARE(fixture.folder->readBytes(fixture.folder->data("tovalinero.dat")), list);
+    QCOMPARE(QDir(fixture.folder->folder()).entryList(QDir::Files), files);
+}
+
+// The menu opens the window modally; ending the program while it shows its file dialog closes
+// the dialog and every window, and nothing is written.
+void PromptTest::programEndsWhileTheMenuOpenedWindowChoosesAFile()
+{
+    FormFixture fixture;
+    fixture.writeList({"Anna~Meier~01.02.1980~0~1~~~~~"});
+    fixture.form().LoadBirthdayList();
+    const QByteArray list = fixture.folder->readBytes(fixture.folder->data("tovalinero.dat"));
+    RealPrompt prompt(fixture.seams->prompt);
+    const QPointer<Form1> main(&fixture.form());
+
+    // Once the window runs, its "..." button; while the file dialog runs, the program's end.
+    std::unique_ptr<WhileDialogRuns> during;
+    QTimer choose;
+    connect(&choose, &QTimer::timeout, &choose, [&choose, &during] {
+        if (oeffnen1* window = Forms::Loaded<oeffnen1>(); window && window->isVisible()) {
+            // The dialog belongs to the active window, as when the user clicks the button.
+            if (!window->isActiveWindow()) {
+                window->activateWindow();
+                return;
+            }
+            choose.stop();
+            during = std::make_unique<WhileDialogRuns>([] { UnloadAllForms(); });
+            window->sevText1->Button()->click();
+        }
+    });
+    choose.start(10);
+    fixture.form().offen1_Click();
+
+    QVERIFY(during && during->acted);
+    QCOMPARE(during->dialogClass, QStringLiteral("QFileDialog"));
+    QCOMPARE(during->ownerName, QStringLiteral("oeffnen1"));
+    QCOMPARE(fixture.programEnds, 1);
+    FlushDeletedWindows();
+    QVERIFY(!main);
+    QVERIFY(!Forms::Loaded<oeffnen1>());
+    QCOMPARE(fixture.folder->readBytes(fixture.folder->data("tovalinero.dat")), list);
+}
+
+OwnerWindow& PromptTest::showOwner()
+{
+    OwnerWindow& window = Forms::Get<OwnerWindow>();
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        qWarning("the owner window did not become active");
+    return window;
+}
+
+void PromptTest::everyDialogGoesWithItsWindow_data()
+{
+    QTest::addColumn<QString>("dialog");
+    for (const char* dialog : {"question", "message", "openFile", "saveFile", "chooseFolder", "chooseColor",
+                               "chooseFont", "setupPrinter"})
+        QTest::addRow("%s", dialog) << dialog;
+}
+
+// Every box and dialog of the adapter belongs to the active window; unloading that window while
+// it runs closes it as cancelled, and the window goes only after the dialog has returned.
+void PromptTest::everyDialogGoesWithItsWindow()
+{
+    QFETCH(QString, dialog);
+    FakeSeams seams;
+    ProgramFolderFixture folder;
+    RealPrompt prompt(seams.prompt);
+    QtPrompt& real = prompt.get();
+    OwnerWindow& window = showOwner();
+    QCOMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&window));
+    const QPointer<OwnerWindow> alive(&window);
+    WhileDialogRuns during([&] { Forms::Unload(alive.data()); });
+
+    const FileRequest files{"Datei", folder.folder(), QString(), "Alle Dateien (*.*)|*.*", ".dat"};
+    bool cancelled = false;
+    if (dialog == "question")
+        cancelled =
+            real.message({"Wirklich?", "Frage", MsgButtons::YesNo, MsgIcon::Question}) == MsgAnswer::No;
+    else if (dialog == "message")
+        cancelled = real.message({"Hinweis", "Titel", MsgButtons::Ok, MsgIcon::Information}) == MsgAnswer::Ok;
+    else if (dialog == "openFile")
+        cancelled = real.openFile(files).isEmpty();
+    else if (dialog == "saveFile")
+        cancelled = real.saveFile(files).isEmpty();
+    else if (dialog == "chooseFolder")
+        cancelled = real.chooseFolder("Ordner", folder.folder()).isEmpty();
+    else if (dialog == "chooseColor")
+        cancelled = !real.chooseColor(Qt::red).has_value();
+    else if (dialog == "chooseFont")
+        cancelled = !real.chooseFont(QFont("Arial", 10)).has_value();
+    else if (dialog == "setupPrinter") {
+        QPrinter printer;
+        cancelled = !real.setupPrinter(printer);
+    }
+
+    QVERIFY(during.acted);
+    QCOMPARE(during.owner.data(), static_cast<QWidget*>(&window));
+    QVERIFY(cancelled);
+    QVERIFY(!Forms::Loaded<OwnerWindow>());
+    QVERIFY(alive);
+    QVERIFY(!alive->isVisible());
+    QVERIFY(!anyDialogShown());
+    FlushDeletedWindows();
+    QVERIFY(!alive);
+    QVERIFY(!during.dialog);
+}
+
+// The drop-down list of a text field closes with its window and chooses nothing.
+void PromptTest::dropDownListGoesWithItsWindow()
+{
+    FakeSeams seams;
+    OwnerWindow& window = showOwner();
+    window.field->SetText("Normal");
+    const QPointer<OwnerWindow> alive(&window);
+    WhileDialogRuns during([&] { Forms::Unload(alive.data()); });
+    window.field->Button()->click();
+
+    QVERIFY(during.acted);
+    QCOMPARE(during.dialogClass, QStringLiteral("QMenu"));
+    QCOMPARE(during.owner.data(), static_cast<QWidget*>(&window));
+    QVERIFY(alive);
+    QCOMPARE(alive->field->Text(), QStringLiteral("Normal"));
+    QVERIFY(!anyDialogShown());
+    FlushDeletedWindows();
+    QVERIFY(!alive);
+    QVERIFY(!during.dialog);
+}
+
+QTEST_MAIN(PromptTest)
+#include "tst_prompt.moc"
