@@ -115,9 +115,9 @@ void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
                        "Wollen Sie die gesamte Liste jetzt löschen?");
     if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!") != MsgAnswer::Yes)
         return;
-    const int count = Grid1->RowCount();
-    for (int i = 0; i < count; ++i) {
-        Grid1->RemoveCurrentRow();
+    // All rows go in one step: removed one by one, every removal would also refill the entry form.
+    if (Grid1->RowCount() > 0) {
+        Grid1->Clear();
         UpdateCountLabels();
     }
     SaveBirthdayList();

@@ -31,18 +31,19 @@ struct SortKey {
     QString text;
 };
 
-SortKey sortKeyOf(const QString& cell, int sortType)
+SortKey sortKeyOf(QStringView cell, int sortType)
 {
     SortKey key;
-    key.text = cell;
     if (sortType == 1) {
         key.number = cell.trimmed().toDouble(&key.numeric);
     } else if (sortType == 2) {
-        if (const auto date = ParseGermanDate(cell)) {
+        if (const auto date = ParseGermanDate(cell.toString())) {
             key.numeric = true;
             key.number = date->year() * 10000.0 + date->month() * 100.0 + date->day();
         }
     }
+    if (!key.numeric)
+        key.text = cell.toString();
     return key;
 }
 
@@ -65,6 +66,19 @@ bool isPlainPrefix(const QString& pattern)
 
 } // namespace
 
+QStringView GridModel::CellOf(const QString& row, qsizetype column)
+{
+    qsizetype start = 0;
+    for (; column > 0; --column) {
+        const qsizetype tab = row.indexOf(QLatin1Char('\t'), start);
+        if (tab < 0)
+            return QStringView();
+        start = tab + 1;
+    }
+    const qsizetype end = row.indexOf(QLatin1Char('\t'), start);
+    return QStringView(row).mid(start, end < 0 ? row.size() - start : end - start);
+}
+
 int GridModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(rows.size());
@@ -80,7 +94,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
         return QVariant();
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return rows[index.row()].value(index.column());
+        return CellOf(rows[index.row()], index.column()).toString();
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(alignmentOf(columns[index.column()].alignment));
     return QVariant();
@@ -151,15 +165,14 @@ void Grid::AddColumn(const QString& key, const QString& caption, int widthTwips,
 
 int Grid::AddRow(const QString& text, int position)
 {
-    QStringList cells = text.split('\t');
     const bool first = position == 1;
     const int row = first ? 0 : RowCount();
     if (!model_->filling_)
         model_->beginInsertRows(QModelIndex(), row, row);
     if (first)
-        model_->rows.push_front(std::move(cells));
+        model_->rows.push_front(text);
     else
-        model_->rows.push_back(std::move(cells));
+        model_->rows.push_back(text);
     if (!model_->filling_)
         model_->endInsertRows();
     return row + 1;
@@ -184,15 +197,25 @@ QString Grid::Cell(int row, int column) const
 {
     if (row < 1 || row > RowCount() || column < 1)
         return QString();
-    return model_->rows[row - 1].value(column - 1);
+    return GridModel::CellOf(model_->rows[row - 1], column - 1).toString();
 }
 
 void Grid::setCellQuietly(int row, int column, const QString& text)
 {
-    QStringList& cells = model_->rows[row - 1];
-    while (cells.size() < column)
-        cells.append(QString());
-    cells[column - 1] = text;
+    QString& cells = model_->rows[row - 1];
+    qsizetype start = 0;
+    for (int k = 1; k < column; ++k) {
+        const qsizetype tab = cells.indexOf(QLatin1Char('\t'), start);
+        if (tab < 0) {
+            // The row gains empty cells up to the one set.
+            cells += QString(column - k, QLatin1Char('\t'));
+            start = cells.size();
+            break;
+        }
+        start = tab + 1;
+    }
+    const qsizetype end = cells.indexOf(QLatin1Char('\t'), start);
+    cells.replace(start, (end < 0 ? cells.size() : end) - start, text);
 }
 
 void Grid::SetCell(int row, int column, const QString& text)
@@ -218,7 +241,7 @@ QString Grid::RowText(int row) const
 {
     if (row < 1 || row > RowCount())
         return QString();
-    return model_->rows[row - 1].join('\t');
+    return model_->rows[row - 1];
 }
 
 void Grid::RemoveCurrentRow()
@@ -238,10 +261,19 @@ void Grid::ReplaceRows(const QStringList& rowTexts)
 {
     selectionModel()->clearCurrentIndex();
     model_->beginResetModel();
-    model_->rows.clear();
-    for (const QString& text : rowTexts)
-        model_->rows.push_back(text.split('\t'));
+    model_->rows.assign(rowTexts.cbegin(), rowTexts.cend());
     model_->endResetModel();
+}
+
+void Grid::Clear()
+{
+    selectionModel()->clearCurrentIndex();
+    if (!model_->filling_)
+        model_->beginResetModel();
+    // Swapped out, so the memory goes back at once, not when the next rows come.
+    std::deque<QString>().swap(model_->rows);
+    if (!model_->filling_)
+        model_->endResetModel();
 }
 
 int Grid::Find(const QString& pattern, int column, int startRow) const
@@ -253,7 +285,7 @@ int Grid::Find(const QString& pattern, int column, int startRow) const
     if (isPlainPrefix(pattern)) {
         const QString prefix = pattern.chopped(1);
         for (int i = first - 1; i < RowCount(); ++i)
-            if (rows[i].value(column - 1).startsWith(prefix, Qt::CaseInsensitive))
+            if (GridModel::CellOf(rows[i], column - 1).startsWith(prefix, Qt::CaseInsensitive))
                 return i + 1;
         return 0;
     }
@@ -264,7 +296,7 @@ int Grid::Find(const QString& pattern, int column, int startRow) const
                                      QRegularExpression::CaseInsensitiveOption |
                                          QRegularExpression::DotMatchesEverythingOption);
     for (int i = first - 1; i < RowCount(); ++i)
-        if (matcher.match(rows[i].value(column - 1)).hasMatch())
+        if (matcher.match(GridModel::CellOf(rows[i], column - 1).toString()).hasMatch())
             return i + 1;
     return 0;
 }
@@ -276,8 +308,8 @@ void Grid::Sort(int column, int order)
     const int sortType = model_->columns[column - 1].settings.sortType;
     std::vector<SortKey> keys;
     keys.reserve(model_->rows.size());
-    for (const QStringList& cells : model_->rows)
-        keys.push_back(sortKeyOf(cells.value(column - 1), sortType));
+    for (const QString& cells : model_->rows)
+        keys.push_back(sortKeyOf(GridModel::CellOf(cells, column - 1), sortType));
     std::vector<size_t> order_(keys.size());
     std::iota(order_.begin(), order_.end(), 0);
     std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
@@ -286,7 +318,7 @@ void Grid::Sort(int column, int order)
 
     const int current = CurrentRow();
     model_->beginResetModel();
-    std::deque<QStringList> sorted;
+    std::deque<QString> sorted;
     for (const size_t i : order_)
         sorted.push_back(std::move(model_->rows[i]));
     model_->rows = std::move(sorted);

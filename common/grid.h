@@ -24,7 +24,8 @@ struct GridColumnDefinition {
     GridColumnSettings settings;
 };
 
-// The rows of a grid: each row holds all its cell texts, also those beyond the defined columns.
+// The rows of a grid: each row holds all its cell texts, also those beyond the defined columns,
+// as one text with the cells joined by TAB (one buffer per row keeps a list of 100,000 small).
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -37,7 +38,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     std::vector<GridColumnDefinition> columns;
-    std::deque<QStringList> rows;
+    std::deque<QString> rows;
+
+    // Cell `column` (from 0) of a row text; empty beyond its last cell.
+    static QStringView CellOf(const QString& row, qsizetype column);
 
 private:
     friend class Grid;
@@ -87,6 +91,8 @@ public:
     void RemoveCurrentRow();
     // Replaces every row at once (one model reset); nothing is selected afterwards.
     void ReplaceRows(const QStringList& rowTexts);
+    // Removes every row at once (one model reset); nothing is selected afterwards.
+    void Clear();
 
     // The first row from startRow on whose cell in the column matches the pattern ("*" any
     // text, "?" one character; case is ignored); 0 when none.

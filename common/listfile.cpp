@@ -31,16 +31,53 @@ std::optional<QString> foreignContent(const QString& text)
     return std::nullopt;
 }
 
+// One line of the file as a row text: every "~" a TAB, the birth date re-formatted. One pass
+// and one buffer per row, since a list may hold 100,000 persons.
+QString listRowOf(QStringView line)
+{
+    QString row(line.data(), line.size());
+    QChar* cells = row.data();
+    qsizetype birthdayStart = -1;
+    qsizetype birthdayEnd = row.size();
+    int field = 1;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (cells[i] != QLatin1Char('~'))
+            continue;
+        cells[i] = QLatin1Char('\t');
+        ++field;
+        if (field == BirthdayField)
+            birthdayStart = i + 1;
+        else if (field == BirthdayField + 1)
+            birthdayEnd = i;
+    }
+    if (birthdayStart < 0)
+        return row;
+    const QStringView birthday = QStringView(row).mid(birthdayStart, birthdayEnd - birthdayStart);
+    if (!IsStoredBirthday(birthday)) {
+        const QString normalized = NormalizeBirthday(birthday.toString());
+        if (normalized != birthday)
+            row.replace(birthdayStart, birthday.size(), normalized);
+    }
+    return row;
+}
+
 } // namespace
 
 QStringList ListRowsFromText(const QString& text)
 {
-    QStringList rows = SplitLinesAtCr(text);
-    for (QString& row : rows) {
-        QStringList cells = row.split('~');
-        if (cells.size() >= BirthdayField)
-            cells[BirthdayField - 1] = NormalizeBirthday(cells[BirthdayField - 1]);
-        row = cells.join('\t');
+    // Lines end as SplitLinesAtCr ends them: at CR, a CR LF pair counting as one end.
+    QStringList rows;
+    rows.reserve(text.count(QLatin1Char('\r')) + 1);
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = text.indexOf(QLatin1Char('\r'), start);
+        if (end < 0)
+            end = size;
+        rows.append(listRowOf(QStringView(text).mid(start, end - start)));
+        start = end + 1;
+        if (start < size && text[start] == QLatin1Char('\n'))
+            ++start;
     }
     return rows;
 }
@@ -65,8 +102,14 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error,
 
 QByteArray ListFileBytes(const QStringList& rowTexts)
 {
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const QString& row : rowTexts)
-        bytes += EncodeCp1252(QString(row).replace('\t', '~')) + "\r\n";
+        size += row.size() + 2;
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const QString& row : rowTexts) {
+        bytes += EncodeCp1252(row).replace('\t', '~');
+        bytes += "\r\n";
+    }
     return bytes;
 }
