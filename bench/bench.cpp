@@ -1,6 +1,7 @@
 // Times the list operations, the check run and the program's start-up on generated lists of
 // 1,000, 10,000 and 100,000 persons, and reports the memory they take. Each time is the median
-// of several runs (--runs N, 3 unless told). Run headless: QT_QPA_PLATFORM=offscreen.
+// of several runs (--runs N, 3 unless told; --start-up for the start-up figures alone). Run headless:
+// QT_QPA_PLATFORM=offscreen.
 #include "app/form1.h"
 #include "app/programfolderlayout.h"
 #include "app/reminders.h"
@@ -277,6 +278,8 @@ int main(int argc, char** argv)
     const QStringList arguments = QCoreApplication::arguments();
     if (const qsizetype at = arguments.indexOf("--runs"); at > 0 && at + 1 < arguments.size())
         runs = std::max(1, arguments[at + 1].toInt());
+    // --start-up: only the start-up figures, for profiling the program's start.
+    const bool startUpOnly = arguments.contains("--start-up");
     PrintingPrompt prompt;
     BenchClock clock;
     PromptSeam::install(&prompt);
@@ -290,7 +293,7 @@ int main(int argc, char** argv)
                 "start-up", "RSS", "coming");
     for (const int persons : {1000, 10000, 100000}) {
         Figures figures;
-        for (int run = 0; run < runs; ++run)
+        for (int run = 0; run < runs && !startUpOnly; ++run)
             runOnce(persons, figures, clock, run == 0);
         for (int run = 0; run < runs; ++run)
             startUpOnce(persons, figures);

@@ -17,6 +17,9 @@ private slots:
     void removeCurrentRowKeepsASelection();
     void rowChangeNamesTheNewRow();
     void fillSwitchDefersNotifications();
+    void clearEmptiesInOneStep();
+    void setCellKeepsTheOtherCells_data();
+    void setCellKeepsTheOtherCells();
 
 private:
     std::unique_ptr<Grid> grid_;
@@ -150,6 +153,66 @@ void GridTest::fillSwitchDefersNotifications()
     QCOMPARE(reset.count(), 1);
     QCOMPARE(grid_->RowCount(), 1000);
     QCOMPARE(grid_->Model()->rowCount(), 1000);
+}
+
+void GridTest::clearEmptiesInOneStep()
+{
+    for (int i = 0; i < 500; ++i)
+        grid_->AddRow(QString("v%1\tn%1").arg(i));
+    grid_->SetCurrentRow(250);
+    QSignalSpy removed(grid_->Model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(grid_->Model(), &QAbstractItemModel::modelReset);
+    QSignalSpy rowChange(grid_.get(), &Grid::RowChange);
+    grid_->Clear();
+    QCOMPARE(grid_->RowCount(), 0);
+    QCOMPARE(grid_->Model()->rowCount(), 0);
+    QCOMPARE(grid_->CurrentRow(), 0);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(reset.count(), 1);
+    // No row is named on the way: nothing would be there to show.
+    for (const QList<QVariant>& change : rowChange)
+        QCOMPARE(change.at(0).toInt(), 0);
+    grid_->AddRow("neu");
+    QCOMPARE(grid_->RowText(1), QStringLiteral("neu"));
+}
+
+void GridTest::setCellKeepsTheOtherCells_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("after");
+    QTest::addRow("middle") << "a\tb\tc\td" << 3 << "x"
+                            << "a\tb\tx\td";
+    QTest::addRow("empty cell filled") << "a\t\tc" << 2 << "b"
+                                       << "a\tb\tc";
+    QTest::addRow("first emptied") << "a\tb" << 1 << ""
+                                   << "\tb";
+    QTest::addRow("last made longer") << "a\tb" << 2 << "Gasse 2"
+                                      << "a\tGasse 2";
+    QTest::addRow("beyond the last cell") << "a" << 5 << "e"
+                                          << "a\t\t\t\te";
+    QTest::addRow("empty row") << "" << 2 << "b"
+                               << "\tb";
+}
+
+void GridTest::setCellKeepsTheOtherCells()
+{
+    QFETCH(QString, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(QString, after);
+    grid_->AddRow("vorher");
+    grid_->AddRow(row);
+    grid_->AddRow("nachher");
+    grid_->SetCell(2, column, text);
+    QCOMPARE(grid_->RowText(2), after);
+    QCOMPARE(grid_->Cell(2, column), text);
+    const QStringList cells = after.split('\t');
+    for (int i = 1; i <= cells.size() + 1; ++i)
+        QCOMPARE(grid_->Cell(2, i), cells.value(i - 1));
+    QCOMPARE(grid_->RowText(1), QStringLiteral("vorher"));
+    QCOMPARE(grid_->RowText(3), QStringLiteral("nachher"));
 }
 
 QTEST_MAIN(GridTest)
