@@ -62,7 +62,7 @@ void Form1::LoadBirthdayList()
     ShowBusyPointer();
     PrepareListGrid();
     try {
-        const QStringList rows = ListRowsFromText(DecodeCp1252(readListFile(listFilePath())));
+        const QStringList rows = ListRowsFromBytes(readListFile(listFilePath()));
         for (const QString& row : rows)
             Grid1->AddRow(row);
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "common/textfile.h"
 
 #include <QFileInfo>
+#include <cstring>
 
 namespace
 {
@@ -33,9 +34,8 @@ std::optional<QString> foreignContent(const QString& text)
 
 // One line of the file as a row text: every "~" a TAB, the birth date re-formatted. One pass
 // and one buffer per row, since a list may hold 100,000 persons.
-QString listRowOf(QStringView line)
+QString listRowOf(QString row)
 {
-    QString row(line.data(), line.size());
     QChar* cells = row.data();
     qsizetype birthdayStart = -1;
     qsizetype birthdayEnd = row.size();
@@ -74,9 +74,28 @@ QStringList ListRowsFromText(const QString& text)
         qsizetype end = text.indexOf(QLatin1Char('\r'), start);
         if (end < 0)
             end = size;
-        rows.append(listRowOf(QStringView(text).mid(start, end - start)));
+        rows.append(listRowOf(text.mid(start, end - start)));
         start = end + 1;
         if (start < size && text[start] == QLatin1Char('\n'))
+            ++start;
+    }
+    return rows;
+}
+
+QStringList ListRowsFromBytes(const QByteArray& bytes)
+{
+    // Each line decoded on its own: no copy of the whole file's text is made.
+    QStringList rows;
+    rows.reserve(bytes.count('\r') + 1);
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    while (start < size) {
+        const void* cr = std::memchr(data + start, '\r', static_cast<size_t>(size - start));
+        const qsizetype end = cr ? static_cast<const char*>(cr) - data : size;
+        rows.append(listRowOf(DecodeCp1252(QByteArray::fromRawData(data + start, end - start))));
+        start = end + 1;
+        if (start < size && data[start] == '\n')
             ++start;
     }
     return rows;

@@ -10,6 +10,8 @@
 
 // The row texts of a list file's text, each birth date re-formatted to "dd.mm.yyyy".
 QStringList ListRowsFromText(const QString& text);
+// The same for the bytes of a list file (Windows-1252).
+QStringList ListRowsFromBytes(const QByteArray& bytes);
 
 // Where a list file comes from. One the program has just written is read as it stands; a file
 // the user chose may be anything, and one that holds binary data, a TAB or a line of another
