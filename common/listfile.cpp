@@ -4,6 +4,7 @@
 #include "common/textfile.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -82,23 +83,21 @@ QStringList ListRowsFromText(const QString& text)
     return rows;
 }
 
-QStringList ListRowsFromBytes(const QByteArray& bytes)
+void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take)
 {
-    // Each line decoded on its own: no copy of the whole file's text is made.
-    QStringList rows;
-    rows.reserve(bytes.count('\r') + 1);
+    // Each line decoded on its own and handed over at once: neither the whole file's text nor
+    // all its rows exist twice.
     const char* data = bytes.constData();
     const qsizetype size = bytes.size();
     qsizetype start = 0;
     while (start < size) {
         const void* cr = std::memchr(data + start, '\r', static_cast<size_t>(size - start));
         const qsizetype end = cr ? static_cast<const char*>(cr) - data : size;
-        rows.append(listRowOf(DecodeCp1252(QByteArray::fromRawData(data + start, end - start))));
+        take(listRowOf(DecodeCp1252(QByteArray::fromRawData(data + start, end - start))));
         start = end + 1;
         if (start < size && data[start] == '\n')
             ++start;
     }
-    return rows;
 }
 
 std::optional<QStringList> ReadListFileRows(const QString& path, QString* error, ListSource source)
@@ -119,6 +118,14 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error,
     return ListRowsFromText(text);
 }
 
+void AppendListFileLine(QByteArray& bytes, const QString& rowText)
+{
+    const qsizetype start = bytes.size();
+    bytes += EncodeCp1252(rowText);
+    std::replace(bytes.begin() + start, bytes.end(), '\t', '~');
+    bytes += "\r\n";
+}
+
 QByteArray ListFileBytes(const QStringList& rowTexts)
 {
     qsizetype size = 0;
@@ -126,9 +133,7 @@ QByteArray ListFileBytes(const QStringList& rowTexts)
         size += row.size() + 2;
     QByteArray bytes;
     bytes.reserve(size);
-    for (const QString& row : rowTexts) {
-        bytes += EncodeCp1252(row).replace('\t', '~');
-        bytes += "\r\n";
-    }
+    for (const QString& row : rowTexts)
+        AppendListFileLine(bytes, row);
     return bytes;
 }

@@ -67,6 +67,9 @@ void GridTest::findMatchesPrefixFromStartRow_data()
     QTest::addRow("no match") << "Z*" << 1 << 0;
     QTest::addRow("wildcard inside") << "M?ller*" << 1 << 3;
     QTest::addRow("empty text matches all") << "*" << 2 << 2;
+    QTest::addRow("beyond Latin-1") << "łu*" << 1 << 4;
+    QTest::addRow("upper case of a row beyond Latin-1") << "ŁUK*" << 1 << 4;
+    QTest::addRow("Latin-1 prefix in a row beyond it") << "Ab*" << 3 << 5;
 }
 
 void GridTest::findMatchesPrefixFromStartRow()
@@ -76,6 +79,8 @@ void GridTest::findMatchesPrefixFromStartRow()
     QFETCH(int, found);
     for (const char* name : {"Meier", "Abel", "Müller"})
         grid_->AddRow("x\t" + QString::fromUtf8(name));
+    grid_->AddRow(QStringLiteral("€\tŁukasz"));
+    grid_->AddRow(QStringLiteral("€\tAbel"));
     QCOMPARE(grid_->Find(pattern, 2, start), found);
 }
 
@@ -194,6 +199,12 @@ void GridTest::setCellKeepsTheOtherCells_data()
                                           << "a\t\t\t\te";
     QTest::addRow("empty row") << "" << 2 << "b"
                                << "\tb";
+    QTest::addRow("row beyond Latin-1") << "Zoë\tŁukasz\tx" << 2 << "Lukas"
+                                        << "Zoë\tLukas\tx";
+    QTest::addRow("becomes one beyond Latin-1") << "a\tb" << 2 << "€"
+                                                << "a\t€";
+    QTest::addRow("Latin-1 again") << "€\tb" << 1 << "E"
+                                   << "E\tb";
 }
 
 void GridTest::setCellKeepsTheOtherCells()
