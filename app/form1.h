@@ -131,7 +131,7 @@ private:
     void RestartCheckTimer();
     void SwitchCountdown(bool restartOnly);
     void SetWindowShown(bool shown);
-    void FillUpcomingGrid();
+    void FillUpcomingGrid(const QStringList& lines);
     QString LastCheckText() const;
 
     bool checkRunning_ = false;

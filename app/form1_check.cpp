@@ -109,27 +109,29 @@ void Form1::RunBirthdayCheck()
         ScanBirthdays();
         if (FormRegistry::programEnding())
             return;
-        if (Grid2->RowCount() > 0 && Grid2->CurrentRow() < 1)
-            Grid2->SetCurrentRow(1);
-        for (int n = Grid2->RowCount(); n > 0; --n)
-            Grid2->RemoveCurrentRow();
+        // Read before the grid is emptied: a file that cannot be read leaves the old rows.
+        const QStringList upcoming = readUpcomingFile();
+        Grid2->Clear();
         ShowBusyPointer();
         Grid2->FillSwitch(true);
         Grid2->ApplyDisplaySettings();
-        FillUpcomingGrid();
+        FillUpcomingGrid(upcoming);
         Grid2->Sort(2, 1);
         ShowNormalPointer();
         Label5->setText(LastCheckText());
     } catch (const RuntimeError& error) {
         Grid2->FillSwitch(false);
         ShowNormalPointer();
+        UpdateCountLabels();
         MsgBox("Fehler: " + QString::number(error.number()) + " " + error.description());
+        return;
     }
+    UpdateCountLabels();
 }
 
-void Form1::FillUpcomingGrid()
+void Form1::FillUpcomingGrid(const QStringList& lines)
 {
-    for (const QString& line : readUpcomingFile())
+    for (const QString& line : lines)
         Grid2->AddRow(QString(line).replace(';', '\t'));
     Grid2->FillSwitch(false);
     Grid2->Refresh();
@@ -205,7 +207,7 @@ void Form1::LoadUpcomingList()
     Grid2->AddColumn("wer", "Name", 4450, 0);
     Grid2->AddColumn("in", "verbleibende Tage", 1715, 2);
     Grid2->Column(2).sortType = 1;
-    FillUpcomingGrid();
+    FillUpcomingGrid(readUpcomingFile());
     ShowNormalPointer();
 }
 

@@ -62,9 +62,7 @@ void Form1::LoadBirthdayList()
     ShowBusyPointer();
     PrepareListGrid();
     try {
-        const QStringList rows = ListRowsFromText(DecodeCp1252(readListFile(listFilePath())));
-        for (const QString& row : rows)
-            Grid1->AddRow(row);
+        ForEachListRow(readListFile(listFilePath()), [this](const QString& row) { Grid1->AddRow(row); });
     } catch (...) {
         // The grid keeps what was loaded so far; the start-up reports the error.
         Grid1->FillSwitch(false);
@@ -103,13 +101,15 @@ bool Form1::WriteBirthdayListTo(const QString& path)
     if (QFileInfo(path) == QFileInfo(listFilePath()) && !ListChangeAllowed())
         return false;
     ShowBusyPointer();
-    QStringList rows;
+    // Row by row into the file's bytes: the rows' texts never all exist at once.
+    QByteArray bytes;
     const int count = Grid1->RowCount();
-    rows.reserve(count);
+    // Room for rows of a usual length; pages the rows do not fill are never touched.
+    bytes.reserve(qsizetype(count) * 256);
     for (int i = 1; i <= count; ++i)
-        rows << Grid1->RowText(i);
+        AppendListFileLine(bytes, Grid1->RowText(i));
     QString error;
-    const bool saved = WriteFileAtomic(path, ListFileBytes(rows), &error, FileAccess::OwnerOnly);
+    const bool saved = WriteFileAtomic(path, bytes, &error, FileAccess::OwnerOnly);
     ShowNormalPointer();
     Grid1->Refresh();
     if (!saved)

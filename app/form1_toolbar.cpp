@@ -187,9 +187,9 @@ void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
     if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, "VORSICHT !!!", MsgAnswer::No) !=
         MsgAnswer::Yes)
         return;
-    const int count = Grid1->RowCount();
-    for (int i = 0; i < count; ++i) {
-        Grid1->RemoveCurrentRow();
+    // All rows go in one step: removed one by one, every removal would also refill the entry form.
+    if (Grid1->RowCount() > 0) {
+        Grid1->Clear();
         UpdateCountLabels();
     }
     SaveBirthdayList();

@@ -12,10 +12,39 @@ int completedYear(int year, qsizetype digits)
     return year < 30 ? 2000 + year : 1900 + year;
 }
 
+// "dd.mm.yyyy" in ASCII digits, the form the list keeps: read by hand, since a list of 100,000
+// persons is read and checked date by date. Any other text goes to the expressions.
+std::optional<QDate> parseStoredForm(QStringView text)
+{
+    if (text.size() != 10 || text[2] != u'.' || text[5] != u'.')
+        return std::nullopt;
+    const auto number = [&](qsizetype from, qsizetype digits) -> int {
+        int value = 0;
+        for (qsizetype i = from; i < from + digits; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const int day = number(0, 2);
+    const int month = number(3, 2);
+    const int year = number(6, 4);
+    if (day < 0 || month < 0 || year < 0)
+        return std::nullopt;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
 } // namespace
 
 std::optional<QDate> ParseGermanDate(const QString& text)
 {
+    if (const auto date = parseStoredForm(text))
+        return date;
     static const QRegularExpression dayFirst(
         QStringLiteral("^\\s*(\\d{1,2})[./-](\\d{1,2})[./-](\\d{2}|\\d{4})\\s*$"));
     static const QRegularExpression iso(QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})\\s*$"));
@@ -42,8 +71,17 @@ QString FormatGermanDate(const QDate& date)
     return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
+bool IsStoredBirthday(QStringView text)
+{
+    // Years below 1000 would be written with leading zeros of their own.
+    const auto date = parseStoredForm(text);
+    return date && date->year() >= 1000;
+}
+
 QString NormalizeBirthday(const QString& text)
 {
+    if (IsStoredBirthday(text))
+        return text;
     const auto date = ParseGermanDate(text);
     return date ? FormatGermanDate(*date) : text;
 }

@@ -14,6 +14,8 @@ QString FormatGermanDate(const QDate& date);
 // The birth date as the list keeps it: "dd.mm.yyyy", or the text unchanged when it does not
 // read as a date.
 QString NormalizeBirthday(const QString& text);
+// Whether the text already is a valid date as the list keeps it, so NormalizeBirthday leaves it.
+bool IsStoredBirthday(QStringView text);
 
 // The birth year of a birth date; a date typed in another form still gives its last four digits.
 std::optional<int> BirthYearOf(const QString& birthDate);

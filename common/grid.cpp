@@ -34,15 +34,16 @@ struct SortKey {
 SortKey sortKeyOf(const QString& cell, int sortType)
 {
     SortKey key;
-    key.text = cell;
     if (sortType == 1) {
-        key.number = cell.trimmed().toDouble(&key.numeric);
+        key.number = QStringView(cell).trimmed().toDouble(&key.numeric);
     } else if (sortType == 2) {
         if (const auto date = ParseGermanDate(cell)) {
             key.numeric = true;
             key.number = date->year() * 10000.0 + date->month() * 100.0 + date->day();
         }
     }
+    if (!key.numeric)
+        key.text = cell;
     return key;
 }
 
@@ -65,6 +66,75 @@ bool isPlainPrefix(const QString& pattern)
 
 } // namespace
 
+namespace
+{
+
+// Where cell `column` (from 0) of a TAB-joined text starts and ends; start -1 beyond the last.
+template <typename Text> std::pair<qsizetype, qsizetype> cellBounds(const Text& row, qsizetype column)
+{
+    qsizetype start = 0;
+    for (; column > 0; --column) {
+        const qsizetype tab = row.indexOf('\t', start);
+        if (tab < 0)
+            return {-1, -1};
+        start = tab + 1;
+    }
+    const qsizetype end = row.indexOf('\t', start);
+    return {start, end < 0 ? row.size() : end};
+}
+
+} // namespace
+
+void GridRowText::assign(const QString& text)
+{
+    if (QtPrivate::isLatin1(text)) {
+        latin1_ = text.toLatin1();
+        wide_ = QString();
+    } else {
+        latin1_ = QByteArray();
+        wide_ = text;
+    }
+}
+
+QString GridRowText::Cell(qsizetype column) const
+{
+    if (!wide_.isNull()) {
+        const auto [start, end] = cellBounds(wide_, column);
+        return start < 0 ? QString() : wide_.mid(start, end - start);
+    }
+    const auto [start, end] = cellBounds(latin1_, column);
+    return start < 0 ? QString() : QString::fromLatin1(latin1_.constData() + start, end - start);
+}
+
+bool GridRowText::CellStartsWith(qsizetype column, const QString& prefix, Qt::CaseSensitivity cs) const
+{
+    if (!wide_.isNull()) {
+        const auto [start, end] = cellBounds(wide_, column);
+        return start >= 0 && QStringView(wide_).mid(start, end - start).startsWith(prefix, cs);
+    }
+    const auto [start, end] = cellBounds(latin1_, column);
+    return start >= 0 && QLatin1String(latin1_.constData() + start, end - start).startsWith(prefix, cs);
+}
+
+void GridRowText::SetCell(qsizetype column, const QString& text)
+{
+    QString cells = Text();
+    qsizetype start = 0;
+    for (qsizetype k = 0; k < column; ++k) {
+        const qsizetype tab = cells.indexOf(QLatin1Char('\t'), start);
+        if (tab < 0) {
+            // The row gains empty cells up to the one set.
+            cells += QString(column - k, QLatin1Char('\t'));
+            start = cells.size();
+            break;
+        }
+        start = tab + 1;
+    }
+    const qsizetype end = cells.indexOf(QLatin1Char('\t'), start);
+    cells.replace(start, (end < 0 ? cells.size() : end) - start, text);
+    assign(cells);
+}
+
 int GridModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(rows.size());
@@ -80,7 +150,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
         return QVariant();
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return rows[index.row()].value(index.column());
+        return rows[index.row()].Cell(index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(alignmentOf(columns[index.column()].alignment));
     return QVariant();
@@ -153,15 +223,14 @@ void Grid::AddColumn(const QString& key, const QString& caption, int widthTwips,
 
 int Grid::AddRow(const QString& text, int position)
 {
-    QStringList cells = text.split('\t');
     const bool first = position == 1;
     const int row = first ? 0 : RowCount();
     if (!model_->filling_)
         model_->beginInsertRows(QModelIndex(), row, row);
     if (first)
-        model_->rows.push_front(std::move(cells));
+        model_->rows.emplace_front(text);
     else
-        model_->rows.push_back(std::move(cells));
+        model_->rows.emplace_back(text);
     if (!model_->filling_)
         model_->endInsertRows();
     return row + 1;
@@ -186,15 +255,12 @@ QString Grid::Cell(int row, int column) const
 {
     if (row < 1 || row > RowCount() || column < 1)
         return QString();
-    return model_->rows[row - 1].value(column - 1);
+    return model_->rows[row - 1].Cell(column - 1);
 }
 
 void Grid::setCellQuietly(int row, int column, const QString& text)
 {
-    QStringList& cells = model_->rows[row - 1];
-    while (cells.size() < column)
-        cells.append(QString());
-    cells[column - 1] = text;
+    model_->rows[row - 1].SetCell(column - 1, text);
 }
 
 void Grid::SetCell(int row, int column, const QString& text)
@@ -220,7 +286,7 @@ QString Grid::RowText(int row) const
 {
     if (row < 1 || row > RowCount())
         return QString();
-    return model_->rows[row - 1].join('\t');
+    return model_->rows[row - 1].Text();
 }
 
 void Grid::RemoveCurrentRow()
@@ -242,8 +308,19 @@ void Grid::ReplaceRows(const QStringList& rowTexts)
     model_->beginResetModel();
     model_->rows.clear();
     for (const QString& text : rowTexts)
-        model_->rows.push_back(text.split('\t'));
+        model_->rows.emplace_back(text);
     model_->endResetModel();
+}
+
+void Grid::Clear()
+{
+    selectionModel()->clearCurrentIndex();
+    if (!model_->filling_)
+        model_->beginResetModel();
+    // Swapped out, so the memory goes back at once, not when the next rows come.
+    std::deque<GridRowText>().swap(model_->rows);
+    if (!model_->filling_)
+        model_->endResetModel();
 }
 
 int Grid::Find(const QString& pattern, int column, int startRow) const
@@ -255,7 +332,7 @@ int Grid::Find(const QString& pattern, int column, int startRow) const
     if (isPlainPrefix(pattern)) {
         const QString prefix = pattern.chopped(1);
         for (int i = first - 1; i < RowCount(); ++i)
-            if (rows[i].value(column - 1).startsWith(prefix, Qt::CaseInsensitive))
+            if (rows[i].CellStartsWith(column - 1, prefix, Qt::CaseInsensitive))
                 return i + 1;
         return 0;
     }
@@ -266,7 +343,7 @@ int Grid::Find(const QString& pattern, int column, int startRow) const
                                      QRegularExpression::CaseInsensitiveOption |
                                          QRegularExpression::DotMatchesEverythingOption);
     for (int i = first - 1; i < RowCount(); ++i)
-        if (matcher.match(rows[i].value(column - 1)).hasMatch())
+        if (matcher.match(rows[i].Cell(column - 1)).hasMatch())
             return i + 1;
     return 0;
 }
@@ -278,8 +355,8 @@ void Grid::Sort(int column, int order)
     const int sortType = model_->columns[column - 1].settings.sortType;
     std::vector<SortKey> keys;
     keys.reserve(model_->rows.size());
-    for (const QStringList& cells : model_->rows)
-        keys.push_back(sortKeyOf(cells.value(column - 1), sortType));
+    for (const GridRowText& cells : model_->rows)
+        keys.push_back(sortKeyOf(cells.Cell(column - 1), sortType));
     std::vector<size_t> order_(keys.size());
     std::iota(order_.begin(), order_.end(), 0);
     std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
@@ -288,7 +365,7 @@ void Grid::Sort(int column, int order)
 
     const int current = CurrentRow();
     model_->beginResetModel();
-    std::deque<QStringList> sorted;
+    std::deque<GridRowText> sorted;
     for (const size_t i : order_)
         sorted.push_back(std::move(model_->rows[i]));
     model_->rows = std::move(sorted);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QStringList>
 #include <QTableView>
 #include <deque>
@@ -24,7 +25,28 @@ struct GridColumnDefinition {
     GridColumnSettings settings;
 };
 
-// The rows of a grid: each row holds all its cell texts, also those beyond the defined columns.
+// One row's cell texts, also those beyond the defined columns, joined by TAB in one buffer: as
+// Latin-1 bytes while every character fits (names, dates and addresses nearly always do), else as
+// UTF-16. A list of 100,000 persons stays small and loads with few allocations.
+class GridRowText
+{
+public:
+    GridRowText() = default;
+    explicit GridRowText(const QString& text) { assign(text); }
+
+    QString Text() const { return wide_.isNull() ? QString::fromLatin1(latin1_) : wide_; }
+    // Cell `column` (from 0); empty beyond the last.
+    QString Cell(qsizetype column) const;
+    bool CellStartsWith(qsizetype column, const QString& prefix, Qt::CaseSensitivity cs) const;
+    void SetCell(qsizetype column, const QString& text);
+
+private:
+    void assign(const QString& text);
+    QByteArray latin1_;
+    QString wide_;
+};
+
+// The rows of a grid.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -37,7 +59,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     std::vector<GridColumnDefinition> columns;
-    std::deque<QStringList> rows;
+    std::deque<GridRowText> rows;
 
 private:
     friend class Grid;
@@ -87,6 +109,8 @@ public:
     void RemoveCurrentRow();
     // Replaces every row at once (one model reset); nothing is selected afterwards.
     void ReplaceRows(const QStringList& rowTexts);
+    // Removes every row at once (one model reset); nothing is selected afterwards.
+    void Clear();
 
     // The first row from startRow on whose cell in the column matches the pattern ("*" any
     // text, "?" one character; case is ignored); 0 when none.

@@ -4,6 +4,8 @@
 #include "common/textfile.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -15,18 +17,71 @@ void setReason(QString* error, const QString& reason)
         *error = reason;
 }
 
+// One line of the file as a row text: every "~" a TAB, the birth date re-formatted. One pass
+// and one buffer per row, since a list may hold 100,000 persons.
+QString listRowOf(QString row)
+{
+    QChar* cells = row.data();
+    qsizetype birthdayStart = -1;
+    qsizetype birthdayEnd = row.size();
+    int field = 1;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (cells[i] != QLatin1Char('~'))
+            continue;
+        cells[i] = QLatin1Char('\t');
+        ++field;
+        if (field == BirthdayField)
+            birthdayStart = i + 1;
+        else if (field == BirthdayField + 1)
+            birthdayEnd = i;
+    }
+    if (birthdayStart < 0)
+        return row;
+    const QStringView birthday = QStringView(row).mid(birthdayStart, birthdayEnd - birthdayStart);
+    if (!IsStoredBirthday(birthday)) {
+        const QString normalized = NormalizeBirthday(birthday.toString());
+        if (normalized != birthday)
+            row.replace(birthdayStart, birthday.size(), normalized);
+    }
+    return row;
+}
+
 } // namespace
 
 QStringList ListRowsFromText(const QString& text)
 {
-    QStringList rows = SplitLinesAtCr(text);
-    for (QString& row : rows) {
-        QStringList cells = row.split('~');
-        if (cells.size() >= BirthdayField)
-            cells[BirthdayField - 1] = NormalizeBirthday(cells[BirthdayField - 1]);
-        row = cells.join('\t');
+    // Lines end as SplitLinesAtCr ends them: at CR, a CR LF pair counting as one end.
+    QStringList rows;
+    rows.reserve(text.count(QLatin1Char('\r')) + 1);
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = text.indexOf(QLatin1Char('\r'), start);
+        if (end < 0)
+            end = size;
+        rows.append(listRowOf(text.mid(start, end - start)));
+        start = end + 1;
+        if (start < size && text[start] == QLatin1Char('\n'))
+            ++start;
     }
     return rows;
+}
+
+void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take)
+{
+    // Each line decoded on its own and handed over at once: neither the whole file's text nor
+    // all its rows exist twice.
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    while (start < size) {
+        const void* cr = std::memchr(data + start, '\r', static_cast<size_t>(size - start));
+        const qsizetype end = cr ? static_cast<const char*>(cr) - data : size;
+        take(listRowOf(DecodeCp1252(QByteArray::fromRawData(data + start, end - start))));
+        start = end + 1;
+        if (start < size && data[start] == '\n')
+            ++start;
+    }
 }
 
 std::optional<QString> ListContentProblem(const QString& text)
@@ -81,10 +136,22 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error,
     return rows;
 }
 
+void AppendListFileLine(QByteArray& bytes, const QString& rowText)
+{
+    const qsizetype start = bytes.size();
+    bytes += EncodeCp1252(rowText);
+    std::replace(bytes.begin() + start, bytes.end(), '\t', '~');
+    bytes += "\r\n";
+}
+
 QByteArray ListFileBytes(const QStringList& rowTexts)
 {
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const QString& row : rowTexts)
-        bytes += EncodeCp1252(QString(row).replace('\t', '~')) + "\r\n";
+        size += row.size() + 2;
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const QString& row : rowTexts)
+        AppendListFileLine(bytes, row);
     return bytes;
 }

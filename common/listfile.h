@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // The list file: one person a line, the ten fields joined by "~", Windows-1252, CR LF.
@@ -10,6 +11,8 @@
 
 // The row texts of a list file's text, each birth date re-formatted to "dd.mm.yyyy".
 QStringList ListRowsFromText(const QString& text);
+// The same for the bytes of a list file (Windows-1252), each row handed to take as it is read.
+void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take);
 
 // The largest list file that is read from a file the user chooses or from a backup: far more
 // persons than any list holds. Also the limit of each file in a backup.
@@ -35,3 +38,5 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error 
 
 // The bytes of a list file holding these row texts.
 QByteArray ListFileBytes(const QStringList& rowTexts);
+// Appends one row text as a line of a list file.
+void AppendListFileLine(QByteArray& bytes, const QString& rowText);

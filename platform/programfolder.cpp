@@ -21,7 +21,12 @@ QString ProgramFolder()
 {
     if (!overriddenFolder().isEmpty())
         return overriddenFolder();
-    return QCoreApplication::applicationDirPath();
+    // Asked for at every read of a setting, so once per person in a check run; the folder of
+    // the running program does not change.
+    static QString folder;
+    if (folder.isEmpty() && QCoreApplication::instance())
+        folder = QCoreApplication::applicationDirPath();
+    return folder;
 }
 
 QString ProgramPath()

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace
 {
@@ -44,6 +45,9 @@ private slots:
     void leadTimeWarningWhereTheDesktopShowsIt();
     void warningWindowClosesByKeyboard_data();
     void warningWindowClosesByKeyboard();
+    void countLineFollowsTheGrids();
+    void leadTimeChangedDuringARunCountsForLaterPersons();
+    void pipeInPlaceOfTheUpcomingFileDoesNotHoldTheRun();
 
 private:
     void run(const QDate& today, const QStringList& list, const QString& leadTime = "2");
@@ -352,6 +356,69 @@ void CheckTest::warningWindowClosesByKeyboard()
     // Only the warning goes; the program runs on.
     QCOMPARE(fixture_->programEnds, 0);
     QVERIFY(Forms::Loaded<Form1>());
+}
+
+void CheckTest::countLineFollowsTheGrids()
+{
+    run(QDate(2026, 1, 30), {person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "05.02.1980")});
+    Form1& form = fixture_->form();
+    const auto countLine = [&](const QString& expected) {
+        for (QLabel* label : form.Label4)
+            if (label->text() != expected)
+                return false;
+        return expected == QStringLiteral("Tovalineroe: %1 - In 2026: %2")
+                               .arg(form.Grid1->RowCount())
+                               .arg(form.Grid2->RowCount());
+    };
+    QVERIFY(countLine("Tovalineroe: 2 - In 2026: 2"));
+    auto& prompt = fixture_->seams->prompt;
+    prompt.answers = {MsgAnswer::Yes};
+    form.Grid1->SetCurrentRow(1);
+    form.Coolbar1_ButtonClick("loeschen");
+    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 2"));
+    form.ueberpr_Click();
+    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 1"));
+    // A run that fails keeps the coming birthdays, and the line still names them.
+    fixture_->folder->setSetting(Settings::LeadTimeDays, "");
+    form.ueberpr_Click();
+    QCOMPARE(prompt.messages.size(), 2);
+    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 1"));
+    fixture_->folder->setSetting(Settings::LeadTimeDays, "2");
+    prompt.answers = {MsgAnswer::Yes};
+    form.Coolbar1_ButtonMenuClick(1, "alle_loeschen");
+    QVERIFY(countLine("Tovalineroe: 0 - In 2026: 1"));
+    form.ueberpr_Click();
+    QVERIFY(countLine("Tovalineroe: 0 - In 2026: 0"));
+    QCOMPARE(prompt.messages.size(), 3);
+}
+
+void CheckTest::leadTimeChangedDuringARunCountsForLaterPersons()
+{
+    // The lead time goes from 2 to 5 days while today's reminder window is open.
+    fixture_->duringReminder = [&] { fixture_->folder->setSetting(Settings::LeadTimeDays, "5"); };
+    run(QDate(2026, 4, 1),
+        {person("Zwei", "Vorher", "03.04.1980"), person("Hand", "Werk", "01.04.1980"),
+         person("Zwei", "Nachher", "03.04.1980"), person("Fuenf", "Nachher", "06.04.1980")});
+    const auto& balloons = fixture_->seams->tray.balloons;
+    QCOMPARE(balloons.size(), 2);
+    QCOMPARE(balloons[0].title, QStringLiteral("In 2 Tage(n) hat folgende Person Tovalinero:"));
+    QCOMPARE(balloons[1].title, QStringLiteral("In 5 Tage(n) hat folgende Person Tovalinero:"));
+    QCOMPARE(balloons[1].text, QStringLiteral("Zwei Vorher\r\nFuenf Nachher\r\n"));
+}
+
+void CheckTest::pipeInPlaceOfTheUpcomingFileDoesNotHoldTheRun()
+{
+    const QString upcoming = fixture_->folder->data("demnaechst.dat");
+    bool pipeMade = false;
+    fixture_->duringReminder = [&] {
+        QFile::remove(upcoming);
+        pipeMade = mkfifo(QFile::encodeName(upcoming).constData(), 0600) == 0;
+    };
+    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980"), person("Bald", "Da", "03.04.1980")});
+    QVERIFY(pipeMade);
+    QVERIFY(QFileInfo(upcoming).isFile());
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Bald Da   (wird 46);2"});
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
 }
 
 QTEST_MAIN(CheckTest)

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,6 +64,7 @@ private slots:
     void workbookCannotBeWritten();
     void abbrechenExportsNothing();
     void desktopWithoutSpreadsheetProgramRefuses();
+    void longExportTellsAssistiveTechnologyLittle();
 
 private:
     export_excel& open();
@@ -239,6 +241,24 @@ void ExportTest::desktopWithoutSpreadsheetProgramRefuses()
     QString reason;
     QVERIFY(!DesktopOffice().openSpreadsheet(path, &reason));
     QVERIFY(!reason.isEmpty());
+}
+
+void ExportTest::longExportTellsAssistiveTechnologyLittle()
+{
+    // A screen reader hears every change of the bar: it changes only where the shown percent does.
+    QStringList list;
+    for (int i = 0; i < 3000; ++i)
+        list << person(QStringLiteral("Vor%1").arg(i), "Nach", "01.02.1980");
+    fixture_->writeList(list);
+    export_excel& window = open();
+    QSignalSpy shown(window.xpProgress1, &QProgressBar::valueChanged);
+    QSignalSpy listChanged(fixture_->form().Grid1->Model(), &QAbstractItemModel::dataChanged);
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QCOMPARE(office_.spreadsheetsOpened.size(), 1);
+    QCOMPARE(shown.size(), 100);
+    QCOMPARE(shown.first().at(0).toInt(), 1);
+    QCOMPARE(shown.last().at(0).toInt(), 100);
+    QCOMPARE(listChanged.size(), 0);
 }
 
 QTEST_MAIN(ExportTest)

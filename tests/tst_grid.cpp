@@ -17,6 +17,9 @@ private slots:
     void removeCurrentRowKeepsASelection();
     void rowChangeNamesTheNewRow();
     void fillSwitchDefersNotifications();
+    void clearEmptiesInOneStep();
+    void setCellKeepsTheOtherCells_data();
+    void setCellKeepsTheOtherCells();
 
 private:
     std::unique_ptr<Grid> grid_;
@@ -64,6 +67,9 @@ void GridTest::findMatchesPrefixFromStartRow_data()
     QTest::addRow("no match") << "Z*" << 1 << 0;
     QTest::addRow("wildcard inside") << "M?ller*" << 1 << 3;
     QTest::addRow("empty text matches all") << "*" << 2 << 2;
+    QTest::addRow("beyond Latin-1") << "łu*" << 1 << 4;
+    QTest::addRow("upper case of a row beyond Latin-1") << "ŁUK*" << 1 << 4;
+    QTest::addRow("Latin-1 prefix in a row beyond it") << "Ab*" << 3 << 5;
 }
 
 void GridTest::findMatchesPrefixFromStartRow()
@@ -73,6 +79,8 @@ void GridTest::findMatchesPrefixFromStartRow()
     QFETCH(int, found);
     for (const char* name : {"Meier", "Abel", "Müller"})
         grid_->AddRow("x\t" + QString::fromUtf8(name));
+    grid_->AddRow(QStringLiteral("€\tŁukasz"));
+    grid_->AddRow(QStringLiteral("€\tAbel"));
     QCOMPARE(grid_->Find(pattern, 2, start), found);
 }
 
@@ -150,6 +158,72 @@ void GridTest::fillSwitchDefersNotifications()
     QCOMPARE(reset.count(), 1);
     QCOMPARE(grid_->RowCount(), 1000);
     QCOMPARE(grid_->Model()->rowCount(), 1000);
+}
+
+void GridTest::clearEmptiesInOneStep()
+{
+    for (int i = 0; i < 500; ++i)
+        grid_->AddRow(QString("v%1\tn%1").arg(i));
+    grid_->SetCurrentRow(250);
+    QSignalSpy removed(grid_->Model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(grid_->Model(), &QAbstractItemModel::modelReset);
+    QSignalSpy rowChange(grid_.get(), &Grid::RowChange);
+    grid_->Clear();
+    QCOMPARE(grid_->RowCount(), 0);
+    QCOMPARE(grid_->Model()->rowCount(), 0);
+    QCOMPARE(grid_->CurrentRow(), 0);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(reset.count(), 1);
+    // No row is named on the way: nothing would be there to show.
+    for (const QList<QVariant>& change : rowChange)
+        QCOMPARE(change.at(0).toInt(), 0);
+    grid_->AddRow("neu");
+    QCOMPARE(grid_->RowText(1), QStringLiteral("neu"));
+}
+
+void GridTest::setCellKeepsTheOtherCells_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("after");
+    QTest::addRow("middle") << "a\tb\tc\td" << 3 << "x"
+                            << "a\tb\tx\td";
+    QTest::addRow("empty cell filled") << "a\t\tc" << 2 << "b"
+                                       << "a\tb\tc";
+    QTest::addRow("first emptied") << "a\tb" << 1 << ""
+                                   << "\tb";
+    QTest::addRow("last made longer") << "a\tb" << 2 << "Gasse 2"
+                                      << "a\tGasse 2";
+    QTest::addRow("beyond the last cell") << "a" << 5 << "e"
+                                          << "a\t\t\t\te";
+    QTest::addRow("empty row") << "" << 2 << "b"
+                               << "\tb";
+    QTest::addRow("row beyond Latin-1") << "Zoë\tŁukasz\tx" << 2 << "Lukas"
+                                        << "Zoë\tLukas\tx";
+    QTest::addRow("becomes one beyond Latin-1") << "a\tb" << 2 << "€"
+                                                << "a\t€";
+    QTest::addRow("Latin-1 again") << "€\tb" << 1 << "E"
+                                   << "E\tb";
+}
+
+void GridTest::setCellKeepsTheOtherCells()
+{
+    QFETCH(QString, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(QString, after);
+    grid_->AddRow("vorher");
+    grid_->AddRow(row);
+    grid_->AddRow("nachher");
+    grid_->SetCell(2, column, text);
+    QCOMPARE(grid_->RowText(2), after);
+    QCOMPARE(grid_->Cell(2, column), text);
+    const QStringList cells = after.split('\t');
+    for (int i = 1; i <= cells.size() + 1; ++i)
+        QCOMPARE(grid_->Cell(2, i), cells.value(i - 1));
+    QCOMPARE(grid_->RowText(1), QStringLiteral("vorher"));
+    QCOMPARE(grid_->RowText(3), QStringLiteral("nachher"));
 }
 
 QTEST_MAIN(GridTest)

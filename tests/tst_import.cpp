@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace
@@ -50,6 +51,7 @@ private slots:
     void failedWriteKeepsTheList_data();
     void failedWriteKeepsTheList();
     void abbrechenChangesNothing();
+    void longSourceTellsAssistiveTechnologyLittle();
 
 private:
     import1& open(const QByteArray& source);
@@ -402,6 +404,33 @@ void ImportTest::abbrechenChangesNothing()
     QCOMPARE(listBytes(), OldList);
     QCOMPARE(fixture_->form().Grid1->RowCount(), 1);
     QCOMPARE(fixture_->seams->prompt.messages.size(), 0);
+}
+
+void ImportTest::longSourceTellsAssistiveTechnologyLittle()
+{
+    // What a screen reader is told follows the grids' models and the bar: the preview is one
+    // change of the source grid, and the saving pass moves the bar only where its percent does.
+    QByteArray source;
+    for (int i = 0; i < 3000; ++i)
+        source += QStringLiteral("Vor%1;Nach%1;1.2.1980\r\n").arg(i).toLatin1();
+    import1& window = open(source);
+    QCOMPARE(window.Grid1->RowCount(), 3000);
+    QSignalSpy reset(window.Grid1->Model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(window.Grid1->Model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(window.Grid1->Model(), &QAbstractItemModel::dataChanged);
+    window.LoadFreeEditionList();
+    QCOMPARE(window.Grid1->RowCount(), 6000);
+    QCOMPARE(reset.size(), 1);
+    QCOMPARE(inserted.size(), 0);
+    QCOMPARE(changed.size(), 0);
+
+    for (int i = 1; i <= 3000; ++i)
+        window.Grid2->AddRow(QStringLiteral("Vor%1\tNach%1\t01.02.1980\t0\t0\t\t\t\t\t").arg(i), 0);
+    QSignalSpy shown(window.ProgressBar1a, &QProgressBar::valueChanged);
+    fixture_->seams->prompt.answers = {MsgAnswer::No};
+    window.SaveImportedList();
+    QCOMPARE(shown.size(), 100);
+    QCOMPARE(shown.last().at(0).toInt(), 100);
 }
 
 QTEST_MAIN(ImportTest)

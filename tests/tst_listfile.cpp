@@ -87,6 +87,10 @@ void ListFileTest::roundTripKeepsTheFile_data()
     QTest::addRow("two-digit years") << QByteArray("G~H~1.2.29~0~0~~~~~\r\nI~J~1.2.30~0~0~~~~~\r\n")
                                      << QByteArray("G~H~01.02.2029~0~0~~~~~\r\nI~J~01.02.1930~0~0~~~~~\r\n")
                                      << 2;
+    QTest::addRow("short row ending in its date")
+        << QByteArray("K~L~1.2.1980\r\nM~N\r\n") << QByteArray("K~L~01.02.1980\r\nM~N\r\n") << 2;
+    QTest::addRow("no such day kept")
+        << QByteArray("O~P~31.02.1980~0~0~~~~~\r\n") << QByteArray("O~P~31.02.1980~0~0~~~~~\r\n") << 1;
 }
 
 void ListFileTest::roundTripKeepsTheFile()

@@ -120,6 +120,9 @@ private slots:
     void writeFailuresAreToldInGerman();
     void personalFilesAreOwnerOnlyFromTheFirstByte_data();
     void personalFilesAreOwnerOnlyFromTheFirstByte();
+    void highBytesDecodeWhereverTheyStand();
+    void readLineNReadsTheFileAsItStandsNow();
+    void readLineNRefusesAFileNoTextFileCanBe();
 
 private:
     QTemporaryDir dir_;
@@ -428,6 +431,60 @@ void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte()
     }
     QVERIFY(QFile::exists(target));
     QCOMPARE(modeOf(target), OwnerOnly);
+}
+
+void TextFilesTest::highBytesDecodeWhereverTheyStand()
+{
+    for (int at = 0; at < 20; ++at) {
+        QByteArray bytes(20, 'a');
+        bytes[at] = '\x80';
+        bytes[19 - at] = '\x9f';
+        const QString text = DecodeCp1252(bytes);
+        QCOMPARE(text[at], QChar(0x20AC));
+        QCOMPARE(text[19 - at], at == 19 - at ? QChar(0x20AC) : QChar(0x0178));
+        QCOMPARE(text.count(QChar('a')), at == 19 - at ? 19 : 18);
+        if (at != 19 - at)
+            QCOMPARE(EncodeCp1252(text), bytes);
+    }
+}
+
+void TextFilesTest::readLineNReadsTheFileAsItStandsNow()
+{
+    const QString path = dir_.filePath("einstellungen.dat");
+    QVERIFY(WriteFileAtomic(path, "eins\r\nzwei\r\n" + QByteArray(5000, 'x') + "\r\ndrei"));
+    QCOMPARE(ReadLineN(path, 2), QStringLiteral("zwei"));
+    QCOMPARE(ReadLineN(path, -1), QStringLiteral("drei"));
+    // Changed in place, to the same size, and then shorter: every call reads what is there now,
+    // nothing of an earlier, longer file.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(6));
+    QCOMPARE(file.write("ZWEI"), 4);
+    file.close();
+    QCOMPARE(ReadLineN(path, 2), QStringLiteral("ZWEI"));
+    QVERIFY(WriteFileAtomic(path, "a\r\nb"));
+    QCOMPARE(ReadLineN(path, -1), QStringLiteral("b"));
+    QCOMPARE(ReadLineN(path, 3), QString());
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(ReadLineN(path, 1), QString());
+    QVERIFY(WriteFileAtomic(path, "neu"));
+    QCOMPARE(ReadLineN(path, 1), QStringLiteral("neu"));
+}
+
+void TextFilesTest::readLineNRefusesAFileNoTextFileCanBe()
+{
+    // A folder, and a file far larger than any the program reads line by line (sparse, so it
+    // takes no room): read as nothing, without reading it.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("ordner"));
+    QCOMPARE(ReadLineN(dir.filePath("ordner"), 1), QString());
+    const QString huge = dir.filePath("riesig.dat");
+    QFile file(huge);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("a\r\n") == 3);
+    QVERIFY(file.resize(qint64(1) << 32));
+    file.close();
+    QCOMPARE(ReadLineN(huge, 1), QString());
 }
 
 QTEST_MAIN(TextFilesTest)
