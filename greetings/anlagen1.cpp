@@ -3,6 +3,7 @@
 #include "common/forms.h"
 #include "common/resize.h"
 #include "greetings/email_fenster.h"
+#include "greetings/smtpcontrol.h"
 #include "platform/prompt.h"
 
 #include <QDir>
@@ -82,11 +83,9 @@ void anlagen1::cmdAttachmentAdd_Click()
     const QString path = PromptSeam::get().openFile(request);
     if (path.isEmpty())
         return;
-    // A pipe, a device or a folder cannot be sent, and a pipe would hold the send for ever.
-    if (const QFileInfo chosen(path); chosen.exists() && !chosen.isFile()) {
-        MsgBox(QStringLiteral("\"%1\" ist keine gewöhnliche Datei und kann nicht als Anlage versandt werden.")
-                   .arg(QDir::toNativeSeparators(path)),
-               MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Anlage hinzufügen"));
+    // A pipe would hold the send for ever; a folder or a device cannot be sent, a huge file not carried.
+    if (const auto problem = AttachmentProblem(path)) {
+        MsgBox(*problem, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Anlage hinzufügen"));
         return;
     }
     lstAttachments->addItem(path);

@@ -51,8 +51,8 @@ void initialiseLibraries()
 
 // An attachment is a regular file: a pipe or a device would keep the send waiting forever or
 // never end. It is opened without waiting and checked on the open handle, so a file swapped
-// for a pipe after it was added is refused as well.
-std::optional<QByteArray> readAttachment(const QString& path, QString* reason)
+// for a pipe after it was added is refused as well; its size is checked before it is read.
+std::optional<QByteArray> readAttachment(const QString& path, qint64& budget, QString* reason)
 {
     const auto refuse = [&](const QString& why) {
         *reason = QStringLiteral("Die Anlage \"%1\" %2; die Nachricht wird nicht gesendet.")
@@ -67,14 +67,24 @@ std::optional<QByteArray> readAttachment(const QString& path, QString* reason)
         ::close(fd);
         return refuse(QStringLiteral("ist keine gewöhnliche Datei"));
     }
+    if (info.st_size > budget) {
+        ::close(fd);
+        return refuse(QStringLiteral("ist zu groß (%1; alle Anlagen zusammen höchstens %2)")
+                          .arg(FileSizeText(info.st_size), FileSizeText(MaxAttachmentBytes)));
+    }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return refuse(QStringLiteral("kann nicht gelesen werden"));
     }
-    QByteArray bytes = file.readAll();
+    // A file that grew since the check is read no further than the budget allows.
+    QByteArray bytes = file.read(budget + 1);
     if (file.error() != QFileDevice::NoError)
         return refuse(QStringLiteral("kann nicht gelesen werden"));
+    if (bytes.size() > budget)
+        return refuse(QStringLiteral("ist zu groß (alle Anlagen zusammen höchstens %1)")
+                          .arg(FileSizeText(MaxAttachmentBytes)));
+    budget -= bytes.size();
     return bytes;
 }
 
@@ -777,8 +787,9 @@ QByteArray SmtpControl::BuildMessage()
         }
 
         QMimeDatabase mimeTypes;
+        qint64 budget = MaxAttachmentBytes;
         for (const QString& path : attachments_) {
-            const std::optional<QByteArray> read = readAttachment(path, &lastError_);
+            const std::optional<QByteArray> read = readAttachment(path, budget, &lastError_);
             if (!read)
                 return {};
             const QByteArray& bytes = *read;
@@ -937,4 +948,19 @@ void SmtpControl::Disconnect()
         curl_easy_cleanup(session->curl);
         session->curl = nullptr;
     });
+}
+
+std::optional<QString> AttachmentProblem(const QString& path)
+{
+    const QFileInfo chosen(path);
+    if (!chosen.exists())
+        return std::nullopt;
+    if (!chosen.isFile())
+        return QStringLiteral("\"%1\" ist keine gewöhnliche Datei und kann nicht als Anlage versandt werden.")
+            .arg(QDir::toNativeSeparators(path));
+    if (chosen.size() > MaxAttachmentBytes)
+        return QStringLiteral("\"%1\" ist zu groß für eine Anlage (%2, alle Anlagen zusammen höchstens %3).")
+            .arg(QDir::toNativeSeparators(path), FileSizeText(chosen.size()),
+                 FileSizeText(MaxAttachmentBytes));
+    return std::nullopt;
 }

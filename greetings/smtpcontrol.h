@@ -6,8 +6,17 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QEventLoop;
+
+// What one message may carry in attachments, all together: more than any mail server takes, and
+// a message is built in memory, so a huge or sparse file is refused from its size, unread.
+constexpr qint64 MaxAttachmentBytes = qint64(64) << 20;
+
+// Why the file cannot be attached (no regular file, larger than a message may carry), if so.
+// A file that does not exist (yet) is no reason: the send reports it.
+std::optional<QString> AttachmentProblem(const QString& path);
 
 // The SMTP component: one message per connection. A caller sets the members, calls
 // ClearAttachments (and AddAttachment), sets CopyFile, then Connect, Send and Disconnect.

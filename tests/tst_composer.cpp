@@ -11,6 +11,7 @@
 #include "support/filesizelimit.h"
 #include "support/programfolderfixture.h"
 #include "support/smtpserver.h"
+#include "support/sparsefile.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -515,6 +516,9 @@ void ComposerTest::failures_data()
     QTest::addRow("folder as attachment") << "folder"
                                           << "Fehler beim Versenden der Nachricht\r\n"
                                           << true;
+    QTest::addRow("attachment grown huge") << "huge"
+                                           << "Fehler beim Versenden der Nachricht\r\n"
+                                           << true;
     QTest::addRow("recipient rejected") << "reject"
                                         << "Fehler beim Versenden der Nachricht\r\n"
                                         << true;
@@ -552,8 +556,11 @@ void ComposerTest::failures()
         QCOMPARE(mkfifo(QFile::encodeName(swapped).constData(), 0600), 0);
     if (situation == "folder")
         QVERIFY(QDir().mkdir(swapped));
-    if (situation == "pipe" || situation == "folder")
+    if (situation == "huge")
+        QVERIFY(MakeSparseFile(swapped, 40 * GiB));
+    if (situation == "pipe" || situation == "folder" || situation == "huge")
         window.lstAttachments->addItem(swapped);
+    const long memoryBefore = PeakMemoryKiB();
 
     window.Command16->click();
 
@@ -568,6 +575,10 @@ void ComposerTest::failures()
         QVERIFY(box.text.contains("weg.pdf"));
     if (situation == "pipe" || situation == "folder")
         QVERIFY2(box.text.contains("anlage.pdf\" ist keine gewöhnliche Datei"), qPrintable(box.text));
+    if (situation == "huge") {
+        QVERIFY2(box.text.contains("anlage.pdf\" ist zu groß (40,0 GB"), qPrintable(box.text));
+        QVERIFY(PeakMemoryKiB() - memoryBefore < BoundedMemoryKiB);
+    }
     QCOMPARE(logText().contains("C: QUIT"), quit);
     QCOMPARE(server.messages().size(), 0);
     QVERIFY(!QFile::exists(copyPath()));
@@ -934,6 +945,7 @@ void ComposerTest::attachmentEditorRefusesWhatIsNoFile_data()
     QTest::addRow("link to a pipe") << "link" << false;
     QTest::addRow("file") << "file" << true;
     QTest::addRow("link to a file") << "link to file" << true;
+    QTest::addRow("40 GiB") << "huge" << false;
 }
 
 // Only a regular file becomes an attachment: a pipe would hold the send for ever, a folder or a
@@ -955,6 +967,8 @@ void ComposerTest::attachmentEditorRefusesWhatIsNoFile()
         QVERIFY(QFile::copy(file, path));
     if (kind == "link to file")
         QVERIFY(QFile::link(file, path));
+    if (kind == "huge" && !MakeSparseFile(path, 40 * GiB))
+        QSKIP("the file system holds no sparse file");
     const QString chosen = kind == "device" ? QStringLiteral("/dev/zero") : path;
 
     eMail_Fenster& window = open();
@@ -973,8 +987,12 @@ void ComposerTest::attachmentEditorRefusesWhatIsNoFile()
     }
     QCOMPARE(prompt().messages.size(), 1);
     const MessageRequest& box = prompt().messages.first();
-    QCOMPARE(box.text,
-             "\"" + chosen + "\" ist keine gewöhnliche Datei und kann nicht als Anlage versandt werden.");
+    QCOMPARE(box.text, kind == "huge"
+                           ? "\"" + chosen +
+                                 "\" ist zu groß für eine Anlage (40,0 GB, alle Anlagen zusammen "
+                                 "höchstens 64,0 MB)."
+                           : "\"" + chosen +
+                                 "\" ist keine gewöhnliche Datei und kann nicht als Anlage versandt werden.");
     QCOMPARE(box.title, QStringLiteral("Anlage hinzufügen"));
     QCOMPARE(box.icon, MsgIcon::Exclamation);
     QCOMPARE(box.buttons, MsgButtons::Ok);
