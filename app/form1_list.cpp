@@ -40,7 +40,12 @@ QByteArray readListFile(const QString& path)
         throw RuntimeError::pathNotFound();
     if (!QFileInfo::exists(path))
         throw RuntimeError::fileNotFound();
-    const auto bytes = ReadFileBytes(path);
+    // A damaged file larger than any list is refused from its size, never read into memory.
+    bool tooLarge = false;
+    const auto bytes = ReadFileBytesUpTo(path, MaxListFileSize, nullptr, &tooLarge);
+    if (tooLarge)
+        throw RuntimeError(7, QStringLiteral("Die Tovalinerosliste ist zu groß (%1, höchstens %2)")
+                                  .arg(FileSizeText(QFileInfo(path).size()), FileSizeText(MaxListFileSize)));
     if (!bytes)
         throw RuntimeError::pathFileAccess();
     return *bytes;

@@ -45,7 +45,8 @@ bool ReadTruthValue(int line)
 
 int LinesInFile()
 {
-    const auto bytes = ReadFileBytes(Path());
+    // The line reader takes no file larger than this either; a damaged giant is not read.
+    const auto bytes = ReadFileBytesUpTo(Path(), qint64(64) << 20);
     if (!bytes || bytes->isEmpty())
         return 0;
     return static_cast<int>(bytes->count("\r\n")) + (bytes->endsWith("\r\n") ? 0 : 1);

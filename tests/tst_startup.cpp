@@ -1,4 +1,5 @@
 #include "support/formfixture.h"
+#include "support/sparsefile.h"
 
 #include "app/messageloop.h"
 #include "common/forms.h"
@@ -17,6 +18,7 @@ private slots:
     void cleanup() { fixture_.reset(); }
     void startShowsTheWelcomeTab();
     void missingSettingsFileStopsWithTheBox();
+    void hugeListFileIsRefusedUnread();
     void startTab_data();
     void startTab();
     void startMinimisedGoesToTheTray_data();
@@ -82,6 +84,23 @@ void StartupTest::missingSettingsFileStopsWithTheBox()
     QVERIFY(form.isVisible());
     QCOMPARE(form.Grid1->RowCount(), 0);
     QVERIFY(!form.Timer1->isActive());
+}
+
+// A damaged list file of 40 GiB (a hole, costing no disk): the start-up says so from its size,
+// reads nothing of it, and the list it could not load is never written over it.
+void StartupTest::hugeListFileIsRefusedUnread()
+{
+    const QString list = fixture_->folder->data("tovalinero.dat");
+    if (!MakeSparseFile(list, 40 * GiB, "Anna~Meier~01.02.1980~0~1~~~~~\r\n"))
+        QSKIP("the file system holds no sparse file");
+    const long memoryBefore = PeakMemoryKiB();
+    Form1& form = start();
+    QVERIFY(PeakMemoryKiB() - memoryBefore < BoundedMemoryKiB);
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{"Fehler: 7 - Die Tovalinerosliste ist zu groß (40,0 GB, höchstens 64,0 MB)"});
+    QCOMPARE(form.Grid1->RowCount(), 0);
+    QVERIFY(!form.SaveBirthdayList());
+    QCOMPARE(QFileInfo(list).size(), 40 * GiB);
 }
 
 void StartupTest::startTab_data()
