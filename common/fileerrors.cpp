@@ -38,15 +38,33 @@ const KnownError KnownErrors[] = {
     {EBUSY, "Die Datei wird gerade benutzt."},
 };
 
-} // namespace
-
-QString GermanWriteReason(const QString& path, const QString& reason, qint64 bytes)
+const char* germanOf(const QString& reason)
 {
     for (const KnownError& known : KnownErrors) {
         const QString text = qt_error_string(known.code);
         if (!text.isEmpty() && reason.contains(text, Qt::CaseInsensitive))
-            return QString::fromUtf8(known.german);
+            return known.german;
     }
+    return nullptr;
+}
+
+} // namespace
+
+QString GermanReadReason(const QString& reason)
+{
+    if (reason.contains(qt_error_string(ENOENT), Qt::CaseInsensitive))
+        return QStringLiteral("Die Datei ist nicht vorhanden.");
+    if (reason.contains(qt_error_string(EACCES), Qt::CaseInsensitive))
+        return QStringLiteral("Zugriff verweigert: Es fehlt die Berechtigung zum Lesen.");
+    if (const char* german = germanOf(reason))
+        return QString::fromUtf8(german);
+    return QStringLiteral("Die Datei konnte nicht gelesen werden.");
+}
+
+QString GermanWriteReason(const QString& path, const QString& reason, qint64 bytes)
+{
+    if (const char* german = germanOf(reason))
+        return QString::fromUtf8(german);
     // Qt's own texts ("Existing file ... is not writable", "Unknown error"): the disk tells.
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());

@@ -1,5 +1,7 @@
 #include "common/textfile.h"
 
+#include "common/fileerrors.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -180,7 +182,11 @@ public:
         saved_ = ::umask(S_IRWXG | S_IRWXO);
         // QSaveFile gives its new file the mode of the file it replaces: the old one, which
         // holds the same kind of data, is narrowed first (it is a regular file or none by now).
-        ::chmod(QFile::encodeName(path).constData(), S_IRUSR | S_IWUSR);
+        // Narrowed only: a file the user made read-only stays so, and the save is refused.
+        const QByteArray native = QFile::encodeName(path);
+        struct stat info;
+        if (::stat(native.constData(), &info) == 0)
+            ::chmod(native.constData(), info.st_mode & (S_IRUSR | S_IWUSR));
 #else
         Q_UNUSED(path);
         Q_UNUSED(wanted);
@@ -254,12 +260,12 @@ std::optional<QByteArray> ReadFileBytesUpTo(const QString& path, qint64 maxSize,
     // A pipe or a device would block the reader or never end: only a regular file is read.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        setReason(error, QStringLiteral("Keine gewöhnliche Datei"));
+        setReason(error, QStringLiteral("Die Datei ist keine gewöhnliche Datei."));
         return std::nullopt;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        setReason(error, file.errorString());
+        setReason(error, GermanReadReason(file.errorString()));
         return std::nullopt;
     }
     const auto refuseSize = [&](qint64 size) {
@@ -275,24 +281,35 @@ std::optional<QByteArray> ReadFileBytesUpTo(const QString& path, qint64 maxSize,
         return refuseSize(size);
     // Read in pieces up to the limit: the size a file reports may be wrong (a growing file, a
     // file of the proc file system that reports none).
-    constexpr qint64 Piece = 1 << 20;
-    QByteArray bytes;
-    bytes.reserve(size);
-    for (;;) {
-        const qint64 remaining = maxSize - bytes.size();
-        const qint64 wanted = remaining < Piece ? remaining + 1 : Piece;
-        const qsizetype at = bytes.size();
-        bytes.resize(at + wanted);
-        const qint64 got = file.read(bytes.data() + at, wanted);
+    // Up to the reported size the bytes go straight into their buffer; what lies beyond it is
+    // read through a small one, so the common case never grows (and copies) the buffer.
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 at = 0;
+    while (at < size) {
+        const qint64 got = file.read(bytes.data() + at, size - at);
         if (got < 0) {
-            setReason(error, file.errorString());
+            setReason(error, GermanReadReason(file.errorString()));
             return std::nullopt;
         }
-        bytes.resize(at + got);
-        if (bytes.size() > maxSize)
-            return refuseSize(bytes.size());
         if (got == 0)
             break;
+        at += got;
+    }
+    bytes.truncate(at);
+    char more[1 << 16];
+    for (;;) {
+        // One byte beyond the limit tells that the file passes it.
+        const qint64 room = maxSize - bytes.size();
+        const qint64 got = file.read(more, room < qint64(sizeof more) ? room + 1 : qint64(sizeof more));
+        if (got < 0) {
+            setReason(error, GermanReadReason(file.errorString()));
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        bytes.append(more, got);
+        if (bytes.size() > maxSize)
+            return refuseSize(bytes.size());
     }
     return bytes;
 }
@@ -328,7 +345,8 @@ bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* erro
     QString reason;
     if (!opened || !restrictToOwner(file, access, &reason) || file.write(bytes) != bytes.size() ||
         !file.commit()) {
-        setReason(error, reason.isEmpty() ? file.errorString() : reason);
+        setReason(error,
+                  GermanWriteReason(path, reason.isEmpty() ? file.errorString() : reason, bytes.size()));
         file.cancelWriting();
         return false;
     }
@@ -340,7 +358,10 @@ bool WriteTextFileAtomic(const QString& path, const QString& text, QString* erro
     return WriteFileAtomic(path, EncodeCp1252(text), error, access);
 }
 
-bool AppendLine(const QString& path, const QString& line, QString* error)
+namespace
+{
+
+bool appendLine(const QString& path, const QString& line, QString* error)
 {
 #ifdef Q_OS_UNIX
     // A check run appends a line per coming birthday: plain calls on a regular file, the careful
@@ -377,9 +398,24 @@ bool AppendLine(const QString& path, const QString& line, QString* error)
            writeAndClose(file, EncodeCp1252(line) + "\r\n", error);
 }
 
+} // namespace
+
+bool AppendLine(const QString& path, const QString& line, QString* error)
+{
+    if (appendLine(path, line, error))
+        return true;
+    if (error)
+        *error = GermanWriteReason(path, *error, line.size() + 2);
+    return false;
+}
+
 bool TruncateFile(const QString& path, QString* error)
 {
     QFile file(path);
-    return openDataFile(file, QIODevice::WriteOnly | QIODevice::Truncate, error) &&
-           writeAndClose(file, QByteArray(), error);
+    if (openDataFile(file, QIODevice::WriteOnly | QIODevice::Truncate, error) &&
+        writeAndClose(file, QByteArray(), error))
+        return true;
+    if (error)
+        *error = GermanWriteReason(path, *error);
+    return false;
 }

@@ -293,7 +293,7 @@ void datensicherung1::CreateBackupFile(const QStringList& files, const QString& 
                                                                       "\r" +
                                                                       native(QFileInfo(target).path()));
     if (!WriteFileAtomic(target, *bytes, &reason, FileAccess::OwnerOnly))
-        throw accessError(target, GermanWriteReason(target, reason, bytes->size()));
+        throw accessError(target, reason);
     ShowNormalPointer();
 }
 
@@ -372,7 +372,7 @@ bool datensicherung1::RestoreBackupFile(const QString& source, const QString& fo
             showRestoredList();
             throw RuntimeError(RuntimeError::pathFileAccess().number(),
                                RuntimeError::pathFileAccess().description() + "\r" + native(path) + "\r" +
-                                   GermanWriteReason(path, reason, entry.Content.size()) + "\r\r" +
+                                   reason + "\r\r" +
                                    replacedFilesText(replaced));
         }
         replaced << path;

@@ -256,7 +256,7 @@ void import1::SaveImportedList()
         MsgBox(
             QStringLiteral("Die importierte Tovalinerosliste konnte nicht gespeichert werden:\r%1\r\r%2\r\r"
                            "Die bisherige Tovalinerosliste bleibt unverändert.")
-                .arg(QDir::toNativeSeparators(path), GermanWriteReason(path, error, bytes.size())),
+                .arg(QDir::toNativeSeparators(path), error),
             MsgButtons::Ok, MsgIcon::Critical);
         return;
     }

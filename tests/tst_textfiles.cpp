@@ -118,6 +118,8 @@ private slots:
     void hugeSparseFileIsRefusedUnread();
     void writeFailuresAreToldInGerman_data();
     void writeFailuresAreToldInGerman();
+    void readOnlyFileIsNotSavedOver_data();
+    void readOnlyFileIsNotSavedOver();
     void personalFilesAreOwnerOnlyFromTheFirstByte_data();
     void personalFilesAreOwnerOnlyFromTheFirstByte();
     void highBytesDecodeWhereverTheyStand();
@@ -349,6 +351,45 @@ void TextFilesTest::writeFailuresAreToldInGerman()
     }
     QCOMPARE(GermanWriteReason(path, reason, 10), german);
     QFile::setPermissions(dir_.filePath("ziel.dat"), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void TextFilesTest::readOnlyFileIsNotSavedOver_data()
+{
+    QTest::addColumn<int>("access");
+    QTest::addRow("plain") << int(FileAccess::Default);
+    QTest::addRow("owner-only") << int(FileAccess::OwnerOnly);
+}
+
+// A file its owner made read-only is refused with a German reason and keeps its bytes; making
+// it owner-only never makes it writable. The superuser writes anything, so the save runs in a
+// child under an ordinary user.
+void TextFilesTest::readOnlyFileIsNotSavedOver()
+{
+    QFETCH(int, access);
+    const uid_t nobody = 65534;
+    QTemporaryDir folder;
+    const QString path = folder.filePath("tovalinero.dat");
+    QVERIFY(WriteFileAtomic(path, "alt"));
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        QVERIFY(::chown(QFile::encodeName(folder.path()).constData(), nobody, nobody) == 0);
+        QVERIFY(::chown(QFile::encodeName(path).constData(), nobody, nobody) == 0);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        if (asRoot && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            _exit(3);
+        QString reason;
+        const bool saved = WriteFileAtomic(path, "neu", &reason, FileAccess(access));
+        _exit(saved ? 1 : reason == QStringLiteral("Die Datei ist schreibgeschützt.") ? 0 : 2);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(ReadFileBytes(path).value(), QByteArray("alt"));
+    QVERIFY((modeOf(path) & 0222) == 0);
 }
 
 void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte_data()
