@@ -41,11 +41,11 @@ QByteArray readListFile(const QString& path)
     if (!QFileInfo::exists(path))
         throw RuntimeError::fileNotFound();
     // A damaged file larger than any list is refused from its size, never read into memory.
+    QString reason;
     bool tooLarge = false;
-    const auto bytes = ReadFileBytesUpTo(path, MaxListFileSize, nullptr, &tooLarge);
+    const auto bytes = ReadFileBytesUpTo(path, MaxListFileSize, &reason, &tooLarge);
     if (tooLarge)
-        throw RuntimeError(7, QStringLiteral("Die Tovalinerosliste ist zu groß (%1, höchstens %2)")
-                                  .arg(FileSizeText(QFileInfo(path).size()), FileSizeText(MaxListFileSize)));
+        throw RuntimeError(7, "Die Tovalinerosliste ist zu groß (" + reason + ")");
     if (!bytes)
         throw RuntimeError::pathFileAccess();
     return *bytes;

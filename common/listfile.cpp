@@ -48,25 +48,6 @@ QString listRowOf(QString row)
 
 } // namespace
 
-QStringList ListRowsFromText(const QString& text)
-{
-    // Lines end as SplitLinesAtCr ends them: at CR, a CR LF pair counting as one end.
-    QStringList rows;
-    rows.reserve(text.count(QLatin1Char('\r')) + 1);
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    while (start < size) {
-        qsizetype end = text.indexOf(QLatin1Char('\r'), start);
-        if (end < 0)
-            end = size;
-        rows.append(listRowOf(text.mid(start, end - start)));
-        start = end + 1;
-        if (start < size && text[start] == QLatin1Char('\n'))
-            ++start;
-    }
-    return rows;
-}
-
 void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take)
 {
     // Each line decoded on its own and handed over at once: neither the whole file's text nor
@@ -84,34 +65,42 @@ void ForEachListRow(const QByteArray& bytes, const std::function<void(const QStr
     }
 }
 
-std::optional<QString> ListContentProblem(const QString& text)
+std::optional<QString> ListContentProblem(const QByteArray& bytes)
 {
-    // Lines counted as the list's reader counts them: a CR ends one, CR LF too, a LF does not.
+    // NUL and TAB are the same bytes in Windows-1252. Lines are counted as the list's reader
+    // counts them: a CR ends one, CR LF too, a LF does not.
     int line = 1;
-    const qsizetype size = text.size();
+    const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (c == QChar('\r')) {
-            if (i + 1 < size && text[i + 1] == QChar('\n'))
+        const char c = bytes[i];
+        if (c == '\r') {
+            if (i + 1 < size && bytes[i + 1] == '\n')
                 ++i;
             ++line;
-        } else if (c == QChar(0)) {
+        } else if (c == '\0') {
             return QStringLiteral("Zeile %1 enthält Binärdaten (ein Nullzeichen).").arg(line);
-        } else if (c == QChar('\t')) {
+        } else if (c == '\t') {
             return QStringLiteral("Zeile %1 enthält einen Tabulator.").arg(line);
         }
     }
     return std::nullopt;
 }
 
+QStringList ListRows(const QByteArray& bytes)
+{
+    QStringList rows;
+    rows.reserve(bytes.count('\r') + 1);
+    ForEachListRow(bytes, [&rows](const QString& row) { rows.append(row); });
+    return rows;
+}
+
 std::optional<QStringList> ChosenListRows(const QByteArray& bytes, QString* error)
 {
-    const QString text = DecodeCp1252(bytes);
-    if (const auto problem = ListContentProblem(text)) {
+    if (const auto problem = ListContentProblem(bytes)) {
         setReason(error, *problem);
         return std::nullopt;
     }
-    return ListRowsFromText(text);
+    return ListRows(bytes);
 }
 
 std::optional<QStringList> ReadListFileRows(const QString& path, QString* error, ListSource source)
@@ -120,15 +109,12 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error,
     bool tooLarge = false;
     const auto bytes = ReadFileBytesUpTo(path, MaxListFileSize, &reason, &tooLarge);
     if (!bytes) {
-        setReason(error, tooLarge
-                             ? QStringLiteral("Die Datei ist zu groß für eine Tovalinerosliste (%1, "
-                                              "höchstens %2).")
-                                   .arg(FileSizeText(QFileInfo(path).size()), FileSizeText(MaxListFileSize))
-                             : reason);
+        setReason(error,
+                  tooLarge ? "Die Datei ist zu groß für eine Tovalinerosliste (" + reason + ")." : reason);
         return std::nullopt;
     }
     if (source == ListSource::Written)
-        return ListRowsFromText(DecodeCp1252(*bytes));
+        return ListRows(*bytes);
     QString problem;
     auto rows = ChosenListRows(*bytes, &problem);
     if (!rows)

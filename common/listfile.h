@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/textfile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,14 +11,13 @@
 // The list file: one person a line, the ten fields joined by "~", Windows-1252, CR LF.
 // In memory a person is the grid's row text, the same fields joined by TAB.
 
-// The row texts of a list file's text, each birth date re-formatted to "dd.mm.yyyy".
-QStringList ListRowsFromText(const QString& text);
-// The same for the bytes of a list file (Windows-1252), each row handed to take as it is read.
+// The row texts of a list file's bytes (Windows-1252), each birth date re-formatted to
+// "dd.mm.yyyy", each handed to take as it is read.
 void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take);
 
 // The largest list file that is read from a file the user chooses or from a backup: far more
 // persons than any list holds. Also the limit of each file in a backup.
-constexpr qint64 MaxListFileSize = 64 * 1024 * 1024;
+constexpr qint64 MaxListFileSize = MaxDataFileSize;
 
 // Where a list file comes from. One the program has just written is read as it stands. A file
 // the user chose is taken as the start-up's load takes the list file (a short row gets empty
@@ -24,8 +25,11 @@ constexpr qint64 MaxListFileSize = 64 * 1024 * 1024;
 // which would split a field in two.
 enum class ListSource { Written, Chosen };
 
-// Why the text can be no list file ("Zeile 3 enthält einen Tabulator."), if it cannot.
-std::optional<QString> ListContentProblem(const QString& text);
+// Why the bytes can be no list file ("Zeile 3 enthält einen Tabulator."), if they cannot.
+std::optional<QString> ListContentProblem(const QByteArray& bytes);
+
+// The row texts of a list file's bytes, all at once.
+QStringList ListRows(const QByteArray& bytes);
 
 // The row texts of a list file the user chose (or a backup holds); nothing, with the reason in
 // error, when it can be no list.

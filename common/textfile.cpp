@@ -271,8 +271,7 @@ std::optional<QByteArray> ReadFileBytesUpTo(const QString& path, qint64 maxSize,
     const auto refuseSize = [&](qint64 size) {
         if (tooLarge)
             *tooLarge = true;
-        setReason(error, QStringLiteral("Die Datei ist %1 groß, erlaubt sind höchstens %2.")
-                             .arg(FileSizeText(size), FileSizeText(maxSize)));
+        setReason(error, QStringLiteral("%1, höchstens %2").arg(FileSizeText(size), FileSizeText(maxSize)));
         return std::nullopt;
     };
     // The size decides before any byte is read: a huge or sparse file must not reach memory.

@@ -17,10 +17,15 @@ std::optional<QChar> FirstUnrepresentable(const QString& text);
 // a lone LF stays inside its line. A text that ends with its line end gives no empty last line.
 QStringList SplitLinesAtCr(const QString& text);
 
+// The largest data file the program reads (list, settings, template, each file of a backup):
+// far more than any of them holds, so a larger one is damaged and refused from its size.
+constexpr qint64 MaxDataFileSize = qint64(64) << 20;
+
 // The whole file, or nothing when it does not exist, is no regular file or cannot be read.
 std::optional<QByteArray> ReadFileBytes(const QString& path, QString* error = nullptr);
 // The same for a file of at most maxSize bytes. A larger one is refused from its size before
 // anything of it is read, and tooLarge is set; so is one that grows past maxSize while it is read.
+// Then error holds its size against the limit, for the caller's sentence: "40,0 GB, höchstens 64,0 MB".
 std::optional<QByteArray> ReadFileBytesUpTo(const QString& path, qint64 maxSize, QString* error = nullptr,
                                             bool* tooLarge = nullptr);
 // A size as a German message gives it: "40,0 GB", "64,0 MB", "812 Bytes".

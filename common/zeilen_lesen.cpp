@@ -16,7 +16,7 @@ namespace
 {
 
 // No text file that is read line by line comes near this size; a larger one counts as unreadable.
-constexpr qint64 LargestFile = 64 * 1024 * 1024;
+constexpr qint64 LargestFile = MaxDataFileSize;
 
 // The bytes of a file as they stand now. A check run reads the settings file once per person,
 // so this is the file system's own open, read and close into a buffer kept between calls.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/textfile.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QIODevice>
@@ -24,7 +26,7 @@ struct BackupEntry {
 
 // What a backup may hold: a data file of at most 64 MiB (the list's own limit) under a path of
 // at most 65,535 bytes, four of them. A file larger than that is no backup, whatever it says.
-constexpr qint64 MaxBackupContentSize = 64 * 1024 * 1024;
+constexpr qint64 MaxBackupContentSize = MaxDataFileSize;
 constexpr qint64 MaxBackupPathSize = 65535;
 constexpr qint64 MaxBackupFileSize = 4 * (4 + MaxBackupPathSize + 4 + MaxBackupContentSize) + 4;
 

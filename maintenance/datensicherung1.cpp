@@ -71,8 +71,7 @@ QByteArray readDataFile(const QString& path)
     const auto bytes = ReadFileBytesUpTo(path, MaxBackupContentSize, &reason, &tooLarge);
     if (tooLarge)
         throw accessError(path,
-                          QStringLiteral("Die Datei ist zu groß für eine Datensicherung (%1, höchstens %2).")
-                              .arg(FileSizeText(info.size()), FileSizeText(MaxBackupContentSize)));
+                          QStringLiteral("Die Datei ist zu groß für eine Datensicherung (%1).").arg(reason));
     if (!bytes)
         throw accessError(path, reason);
     return *bytes;
@@ -372,8 +371,7 @@ bool datensicherung1::RestoreBackupFile(const QString& source, const QString& fo
             showRestoredList();
             throw RuntimeError(RuntimeError::pathFileAccess().number(),
                                RuntimeError::pathFileAccess().description() + "\r" + native(path) + "\r" +
-                                   reason + "\r\r" +
-                                   replacedFilesText(replaced));
+                                   reason + "\r\r" + replacedFilesText(replaced));
         }
         replaced << path;
     }

@@ -156,11 +156,10 @@ void import1::LoadFreeEditionList()
     bool tooLarge = false;
     const auto bytes = ReadFileBytesUpTo(SourcePath, MaxFreeEditionListSize, &reason, &tooLarge);
     if (tooLarge)
-        throw RuntimeError(
-            RuntimeError::pathFileAccess().number(),
-            QStringLiteral("Die Datei ist zu groß für eine Tovalinerosliste der Free-Version "
-                           "(%1, höchstens %2). Es wurde nichts geladen.")
-                .arg(FileSizeText(QFileInfo(SourcePath).size()), FileSizeText(MaxFreeEditionListSize)));
+        throw RuntimeError(RuntimeError::pathFileAccess().number(),
+                           QStringLiteral("Die Datei ist zu groß für eine Tovalinerosliste der Free-Version "
+                                          "(%1). Es wurde nichts geladen.")
+                               .arg(reason));
     if (!bytes)
         throw RuntimeError(RuntimeError::pathFileAccess().number(),
                            RuntimeError::pathFileAccess().description() + " (" + reason + ")");

@@ -46,7 +46,7 @@ bool ReadTruthValue(int line)
 int LinesInFile()
 {
     // The line reader takes no file larger than this either; a damaged giant is not read.
-    const auto bytes = ReadFileBytesUpTo(Path(), qint64(64) << 20);
+    const auto bytes = ReadFileBytesUpTo(Path(), MaxDataFileSize);
     if (!bytes || bytes->isEmpty())
         return 0;
     return static_cast<int>(bytes->count("\r\n")) + (bytes->endsWith("\r\n") ? 0 : 1);

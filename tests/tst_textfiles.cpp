@@ -285,7 +285,7 @@ void TextFilesTest::boundedReaderStopsAtItsLimit()
     if (read)
         QCOMPARE(*bytes, content);
     else
-        QVERIFY(error.startsWith("Die Datei ist "));
+        QCOMPARE(error, QStringLiteral("2,9 MB, höchstens 2,9 MB"));
 }
 
 void TextFilesTest::hugeSparseFileIsRefusedUnread_data()
@@ -308,7 +308,7 @@ void TextFilesTest::hugeSparseFileIsRefusedUnread()
     bool tooLarge = false;
     QVERIFY(!ReadFileBytesUpTo(path, 64 << 20, &error, &tooLarge));
     QVERIFY(tooLarge);
-    QCOMPARE(error, QStringLiteral("Die Datei ist %1 groß, erlaubt sind höchstens 64,0 MB.").arg(shown));
+    QCOMPARE(error, QStringLiteral("%1, höchstens 64,0 MB").arg(shown));
     QVERIFY(PeakMemoryKiB() - before < BoundedMemoryKiB);
     QFile::remove(path);
 }
