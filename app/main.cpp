@@ -2,6 +2,7 @@
 #include "app/messageloop.h"
 #include "common/forms.h"
 #include "common/germanlocale.h"
+#include "common/keyboard.h"
 #include "common/programicon.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(ProgramIcon());
 
     UseGermanLocale();
+    UseKeyboardConventions();
 
     Forms::Get<Form1>().Form_Load();
     return RunMessageLoop();

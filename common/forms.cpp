@@ -1,6 +1,5 @@
 #include "common/forms.h"
 
-#include "common/keyboard.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -80,8 +79,6 @@ QWidget* FormRegistry::find(std::type_index type)
 
 void FormRegistry::add(std::type_index type, QWidget* window)
 {
-    // Every window of the program answers the keyboard alike.
-    UseKeyboardConventions();
     entries().push_back(Entry{type, window});
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/programfolderlayout.h"
 #include "common/germanlocale.h"
+#include "common/keyboard.h"
 #include "common/textfile.h"
 #include "platform/programfolder.h"
 #include "settings/settingsfile.h"
@@ -13,8 +14,10 @@
 
 ProgramFolderFixture::ProgramFolderFixture()
 {
-    // What the program sets at its start, whatever locale the tests run under.
+    // What the program sets at its start: German whatever the locale the tests run under, and
+    // its keyboard rules.
     UseGermanLocale();
+    UseKeyboardConventions();
     const QStringList problems = LayOutProgramFolder(TOVALINERO_RESOURCES, dir_.path(), programPath());
     if (!problems.isEmpty())
         qFatal("program folder: %s", qPrintable(problems.join("; ")));
