@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QShortcut>
@@ -62,6 +63,12 @@ public:
     explicit ColumnSharer(Grid* grid) : QObject(grid), grid_(grid)
     {
         grid->viewport()->installEventFilter(this);
+        grid->horizontalHeader()->viewport()->installEventFilter(this);
+        // A width the user drags (or fits by double-click) is his: the columns are shared no more.
+        connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+            if (mouseOnHeader_)
+                byHand_ = true;
+        });
         // Queued: a new fill sets the designed widths after it has announced itself.
         connect(grid->model(), &QAbstractItemModel::modelReset, this, &ColumnSharer::share,
                 Qt::QueuedConnection);
@@ -70,10 +77,14 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Resize)
+        if (watched == grid_->viewport() && event->type() == QEvent::Resize)
             share();
+        else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            mouseOnHeader_ = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            mouseOnHeader_ = false;
         return false;
     }
 
@@ -81,7 +92,7 @@ private:
     void share()
     {
         const auto& columns = grid_->Model()->columns;
-        if (columns.empty())
+        if (columns.empty() || byHand_)
             return;
         int designed = 0;
         for (const GridColumnDefinition& column : columns)
@@ -99,6 +110,8 @@ private:
     }
 
     Grid* grid_;
+    bool mouseOnHeader_ = false;
+    bool byHand_ = false;
 };
 
 } // namespace

@@ -87,7 +87,8 @@ template <typename Text> std::pair<qsizetype, qsizetype> cellBounds(const Text& 
 
 void GridRowText::assign(const QString& text)
 {
-    if (QtPrivate::isLatin1(text)) {
+    const bool latin1 = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    if (latin1) {
         latin1_ = text.toLatin1();
         wide_ = QString();
     } else {

@@ -396,6 +396,22 @@ void WindowsTest::listColumnsShareTheWidth()
     QTRY_VERIFY(grid->viewport()->width() <= designedTotal || total() == grid->viewport()->width());
     if (grid->viewport()->width() <= designedTotal)
         QCOMPARE(widths(), designed);
+
+    // A width the user drags is his: neither a sort, a new fill nor a larger window takes it back.
+    form.resize(1200, 700);
+    QTRY_COMPARE(total(), grid->viewport()->width());
+    QHeaderView* header = grid->horizontalHeader();
+    const QPoint edge(header->sectionViewportPosition(0) + header->sectionSize(0) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, edge);
+    QTest::mouseMove(header->viewport(), edge + QPoint(60, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, edge + QPoint(60, 0));
+    const QList<int> dragged = widths();
+    QVERIFY(dragged[0] > wide[0]);
+    grid->Sort(2, 1);
+    form.ShowBirthdayRows({"Dora\tYps\t07.08.1960\t0\t1\t\t\t\t\t"});
+    form.resize(1250, 720);
+    QTest::qWait(50);
+    QCOMPARE(widths(), dragged);
 }
 
 QTEST_MAIN(WindowsTest)
