@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -31,6 +34,7 @@ public:
     OwnedDialog& operator=(const OwnedDialog&) = delete;
 
     Dialog* operator->() const { return dialog_.data(); }
+    Dialog& operator*() const { return *dialog_; }
 
     int exec()
     {
@@ -42,6 +46,37 @@ public:
 private:
     QPointer<Dialog> dialog_;
 };
+
+// Qt's file dialog writes sizes and dates in the system's language; the program speaks German
+// whatever the desktop's locale says.
+class GermanFileColumns : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole ||
+            (index.column() != SizeColumn && index.column() != DateColumn))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == DateColumn)
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        if (files->isDir(source))
+            return QIdentityProxyModel::data(index, role);
+        return QLocale().formattedDataSize(files->size(source));
+    }
+
+private:
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
+void speakGerman(QFileDialog& dialog)
+{
+    dialog.setProxyModel(new GermanFileColumns(&dialog));
+}
 
 QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
 {
@@ -158,6 +193,7 @@ QString QtPrompt::openFile(const FileRequest& request)
 {
     OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request),
                                     ToQtFilter(request.filter));
+    speakGerman(*dialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return QString();
@@ -168,6 +204,7 @@ QString QtPrompt::saveFile(const FileRequest& request)
 {
     OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request),
                                     ToQtFilter(request.filter));
+    speakGerman(*dialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     QString suffix = request.defaultExtension;
     dialog->setDefaultSuffix(suffix.startsWith('.') ? suffix.mid(1) : suffix);
@@ -179,6 +216,7 @@ QString QtPrompt::saveFile(const FileRequest& request)
 QString QtPrompt::chooseFolder(const QString& title, const QString& folder)
 {
     OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), title, folder);
+    speakGerman(*dialog);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())

@@ -3,17 +3,22 @@
 #include "app/oeffnen1.h"
 #include "app/speichern1.h"
 #include "common/forms.h"
+#include "common/germanlocale.h"
 #include "common/sevtext.h"
 #include "platform/prompt.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -118,6 +123,7 @@ private slots:
     void everyDialogGoesWithItsWindow_data();
     void everyDialogGoesWithItsWindow();
     void dropDownListGoesWithItsWindow();
+    void fileDialogWritesSizesAndDatesInGerman();
 
 private:
     OwnerWindow& showOwner();
@@ -309,6 +315,47 @@ void PromptTest::dropDownListGoesWithItsWindow()
     FlushDeletedWindows();
     QVERIFY(!alive);
     QVERIFY(!during.dialog);
+}
+
+// The tests run under C.UTF-8: the file dialog's columns still read as the program's German.
+void PromptTest::fileDialogWritesSizesAndDatesInGerman()
+{
+    UseGermanLocale();
+    QTemporaryDir folder;
+    const QString path = folder.filePath("liste.dat");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(1536, 'x')) == 1536);
+    file.close();
+    const QDateTime modified(QDate(2026, 12, 10), QTime(21, 15));
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime));
+    file.close();
+
+    QString size;
+    QString date;
+    QtPrompt prompt;
+    // Closes the dialog should the columns never fill, so the test fails instead of hanging.
+    WhileDialogRuns during([] {});
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const QAbstractItemModel* model = dialog->proxyModel();
+        const auto* files =
+            model ? qobject_cast<QFileSystemModel*>(dialog->proxyModel()->sourceModel()) : nullptr;
+        if (!files)
+            return;
+        const QModelIndex row = dialog->proxyModel()->mapFromSource(files->index(path));
+        size = row.siblingAtColumn(1).data().toString();
+        date = row.siblingAtColumn(3).data().toString();
+        if (!size.isEmpty() && !date.isEmpty())
+            dialog->reject();
+    });
+    reader.start(20);
+    prompt.openFile(FileRequest{"Datei", folder.path(), QString(), "Listen (*.dat)|*.dat", ".dat"});
+    reader.stop();
+    QCOMPARE(size, QStringLiteral("1,50 KiB"));
+    QCOMPARE(date, QStringLiteral("10.12.26 21:15"));
 }
 
 QTEST_MAIN(PromptTest)
