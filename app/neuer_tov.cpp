@@ -30,7 +30,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <optional>
 
 namespace
 {
@@ -51,33 +50,25 @@ const char* const FieldCaptions[] = {"Vorname",
                                      "Wohnort",
                                      "eMail"};
 
-// A character the list file cannot carry: its field and line separators, and whatever
-// Windows-1252 has no byte for. Returns how the message names it.
-std::optional<QString> refusedCharacter(const QString& text)
+// The characters the list file cannot carry, as the message names them: its field and line
+// separators, and whatever Windows-1252 has no byte for.
+QStringList refusedCharacters(const QString& text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == '~')
-            return QStringLiteral("\"~\"");
-        if (c == '\t')
-            return QStringLiteral("Tabulator");
-        if (c == '\r')
-            return QStringLiteral("Wagenrücklauf (CR)");
-        if (IsCp1252Representable(c))
-            continue;
-        char32_t codePoint = c.unicode();
-        QString shown(c);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(c, text[i + 1]);
-            shown = text.mid(i, 2);
-        } else if (c.isSurrogate()) {
-            shown.clear();
-        }
+    QStringList shown;
+    if (text.contains('~'))
+        shown << QStringLiteral("\"~\"");
+    if (text.contains('\t'))
+        shown << QStringLiteral("Tabulator");
+    if (text.contains('\r'))
+        shown << QStringLiteral("Wagenrücklauf (CR)");
+    for (const QString& c : UnrepresentableCharacters(text)) {
+        const char32_t codePoint = c.size() == 2 ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
         const QString code =
             QStringLiteral("U+%1").arg(static_cast<uint>(codePoint), 4, 16, QChar('0')).toUpper();
-        return shown.isEmpty() ? code : "\"" + shown + "\" (" + code + ")";
+        // A lone surrogate shows as nothing; its number alone names it.
+        shown << (c.size() == 1 && c[0].isSurrogate() ? code : "\"" + c + "\" (" + code + ")");
     }
-    return std::nullopt;
+    return shown;
 }
 
 SevText* makeField(QWidget* parent, int index, int maxLength = 0)
@@ -120,7 +111,10 @@ neuer_tov::neuer_tov(QWidget* parent) : QDialog(parent)
     birthDate->SetButtonVisible(true);
     birthDate->SetButtonText(QStringLiteral("▾"));
     birthDate->Button()->setAccessibleName("Kalender öffnen");
+    birthDate->Button()->setToolTip("Kalender öffnen (F4)");
     birthDate->Button()->setFocusPolicy(Qt::TabFocus);
+    // F4 and Alt+Down in the field open the calendar, as they open a drop-down list.
+    birthDate->SetButtonOpensDropDown(true);
 
     Label4 = new QLabel("n/v", this);
     Label4->setObjectName("Label4");
@@ -309,35 +303,64 @@ QString neuer_tov::FieldText(int field) const
     }
 }
 
+bool neuer_tov::BirthDateCanBeStored()
+{
+    SevText* field = sevText1[BirthDateField];
+    const QString typed = field->Text();
+    if (typed.trimmed().isEmpty())
+        return true;
+    // A birth date that reads as no date would never be reminded of, and nobody would know.
+    const auto date = ParseGermanDate(typed);
+    QString problem;
+    if (!date)
+        problem = QStringLiteral("Das Feld \"Tovalinero\" enthält kein gültiges Datum: \"%1\".\n\n");
+    else if (*date > Today())
+        problem =
+            QStringLiteral("Das Feld \"Tovalinero\" enthält ein Datum nach dem heutigen Tag: \"%1\".\n\n"
+                           "Ein Geburtsdatum kann nicht in der Zukunft liegen. ");
+    if (!problem.isEmpty()) {
+        MsgBox(problem.arg(typed) + "Bitte geben Sie das Geburtsdatum als TT.MM.JJJJ ein oder lassen Sie das "
+                                    "Feld leer.",
+               MsgButtons::Ok, MsgIcon::Exclamation);
+        field->setFocus();
+        return false;
+    }
+    // Stored as the list keeps every date, and with the year it was read with today.
+    field->SetText(FormatGermanDate(*date));
+    return true;
+}
+
 bool neuer_tov::FieldsCanBeStored()
 {
-    // A birth date that reads as no date would never be reminded of, and nobody would know.
-    const QString birthDate = sevText1[BirthDateField]->Text();
-    if (!birthDate.trimmed().isEmpty() && !ParseGermanDate(birthDate)) {
-        MsgBox(QStringLiteral("Das Feld \"Tovalinero\" enthält kein gültiges Datum: \"%1\".\n\n"
-                              "Bitte geben Sie das Geburtsdatum als TT.MM.JJJJ ein oder lassen Sie das "
-                              "Feld leer.")
-                   .arg(birthDate),
-               MsgButtons::Ok, MsgIcon::Exclamation);
-        sevText1[BirthDateField]->setFocus();
+    if (!BirthDateCanBeStored())
         return false;
-    }
+    // Every refused character of every field in one message, so one correction suffices.
+    QStringList sentences;
+    qsizetype refused = 0;
+    int firstField = 0;
     for (int field = 1; field <= 10; ++field) {
-        const auto refused = refusedCharacter(FieldText(field));
-        if (!refused)
+        const QStringList shown = refusedCharacters(FieldText(field));
+        if (shown.isEmpty())
             continue;
-        MsgBox(QStringLiteral("Das Feld \"%1\" enthält das Zeichen %2, das in der Tovalinerosliste nicht "
-                              "gespeichert werden kann.\n\nBitte entfernen Sie es oder ersetzen Sie es durch "
-                              "ein anderes Zeichen.")
-                   .arg(QString::fromUtf8(FieldCaptions[field - 1]), *refused),
-               MsgButtons::Ok, MsgIcon::Exclamation);
-        if (field == 6)
-            HTML_Text->setFocus();
-        else if (field != 4 && field != 5)
-            sevText1[field <= 3 ? field - 1 : field - 4]->setFocus();
-        return false;
+        if (firstField == 0)
+            firstField = field;
+        refused += shown.size();
+        sentences << "Das Feld \"" + QString::fromUtf8(FieldCaptions[field - 1]) + "\" " +
+                         UnstorableCharactersClause(shown, QStringLiteral("in der Tovalinerosliste"));
     }
-    return true;
+    if (sentences.isEmpty())
+        return true;
+    MsgBox(sentences.join('\n') + "\n\n" +
+               (refused == 1
+                    ? QStringLiteral("Bitte entfernen Sie es oder ersetzen Sie es durch ein anderes "
+                                     "Zeichen.")
+                    : QStringLiteral("Bitte entfernen Sie sie oder ersetzen Sie sie durch andere Zeichen.")),
+           MsgButtons::Ok, MsgIcon::Exclamation);
+    if (firstField == 6)
+        HTML_Text->setFocus();
+    else if (firstField != 4 && firstField != 5)
+        sevText1[firstField <= 3 ? firstField - 1 : firstField - 4]->setFocus();
+    return false;
 }
 
 void neuer_tov::Command1_Click()
@@ -420,6 +443,7 @@ void neuer_tov::ShowCalendar()
         calendar_->setObjectName("calendar");
         calendar_->setWindowFlags(Qt::Popup);
         calendar_->setGridVisible(true);
+        calendar_->setAccessibleName("Kalender");
         const auto take = [this](const QDate& date) {
             sevText1[BirthDateField]->SetText(FormatGermanDate(date));
             calendar_->hide();
@@ -429,6 +453,8 @@ void neuer_tov::ShowCalendar()
         connect(calendar_, &QCalendarWidget::clicked, this, take);
         connect(calendar_, &QCalendarWidget::activated, this, take);
     }
+    // No day after today can be chosen: it would be refused as a birth date.
+    calendar_->setMaximumDate(Today());
     const auto typed = ParseGermanDate(sevText1[BirthDateField]->Text());
     calendar_->setSelectedDate(typed.value_or(Today()));
     SevText* field = sevText1[BirthDateField];

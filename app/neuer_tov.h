@@ -68,6 +68,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool BirthDateCanBeStored();
     bool FieldsCanBeStored();
     void SetTabOrderAsOnScreen();
     void ShowCalendar();

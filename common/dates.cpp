@@ -1,15 +1,21 @@
 #include "common/dates.h"
 
+#include "platform/clock.h"
+
 #include <QRegularExpression>
 
 namespace
 {
 
+// A two-digit year is the latest year with these last digits that is not after this one: no
+// one is born in the future, so "28" typed in 2026 is 1928.
 int completedYear(int year, qsizetype digits)
 {
     if (digits > 2)
         return year;
-    return year < 30 ? 2000 + year : 1900 + year;
+    const int thisYear = Today().year();
+    const int completed = thisYear - thisYear % 100 + year;
+    return completed > thisYear ? completed - 100 : completed;
 }
 
 // "dd.mm.yyyy" in ASCII digits, the form the list keeps: read by hand, since a list of 100,000

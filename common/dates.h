@@ -5,7 +5,8 @@
 #include <optional>
 
 // Reads a date as day, month, year: "1.2.1980", "01.02.80", "1/2/1980", "1-2-1980", and the
-// ISO form "1980-02-01". Two-digit years are completed to 1930-2029.
+// ISO form "1980-02-01". A two-digit year is completed to the latest year that is not after the
+// current one: in 2026, "26" is 2026 and "27" is 1927.
 std::optional<QDate> ParseGermanDate(const QString& text);
 
 // "dd.mm.yyyy".

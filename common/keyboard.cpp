@@ -130,3 +130,8 @@ void UseKeyboardConventions()
     installed = new KeyboardConventions(qApp);
     qApp->installEventFilter(installed);
 }
+
+bool OpensDropDown(const QKeyEvent* key)
+{
+    return opensDropDown(key);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 class QAbstractButton;
+class QKeyEvent;
 class QKeySequence;
 class QWidget;
 
@@ -18,3 +19,6 @@ void UseKeyboardConventions();
 // button that carries it, or else the only push button among them; none when that leaves more
 // than one (the key then moves the focus among them, as Qt does).
 QAbstractButton* ButtonForKey(QWidget* window, const QKeySequence& key);
+
+// Alt+Down or F4, the keys that open a drop-down.
+bool OpensDropDown(const QKeyEvent* key);

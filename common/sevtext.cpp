@@ -1,6 +1,7 @@
 #include "common/sevtext.h"
 
 #include "common/forms.h"
+#include "common/keyboard.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -248,14 +249,19 @@ bool SevText::eventFilter(QObject* watched, QEvent* event)
         } else if (event->type() == QEvent::FocusOut) {
             applyColor(foreColor_);
             emit LostFocus();
-        } else if (event->type() == QEvent::KeyPress && !items_.isEmpty()) {
+        } else if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_F4 ||
-                (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
-                showList();
-                return true;
+            if (OpensDropDown(key) && !button_->isHidden() && button_->isEnabled()) {
+                if (!items_.isEmpty()) {
+                    showList();
+                    return true;
+                }
+                if (buttonOpensDropDown_) {
+                    emit ButtonClick();
+                    return true;
+                }
             }
-            if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)
+            if (!items_.isEmpty() && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up))
                 return stepThroughList(key->key() == Qt::Key_Down ? 1 : -1);
         }
     }

@@ -28,6 +28,9 @@ public:
     void SetFocusColor(const QColor& color) { focusColor_ = color; }
     void SetButtonVisible(bool visible);
     void SetButtonText(const QString& text);
+    // The button opens a drop-down of its own (a calendar): F4 and Alt+Down in the field press it,
+    // as they open the drop-down list of a field with items.
+    void SetButtonOpensDropDown(bool opens) { buttonOpensDropDown_ = opens; }
     void SetMaxLength(int length);
     void SetLocked(bool locked);
     void SetPasswordChar(bool on);
@@ -79,4 +82,5 @@ private:
     QColor foreColor_ = Qt::black;
     QColor focusColor_ = Qt::black;
     std::optional<std::pair<int, int>> numericRange_;
+    bool buttonOpensDropDown_ = false;
 };

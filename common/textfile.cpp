@@ -89,6 +89,38 @@ std::optional<QChar> FirstUnrepresentable(const QString& text)
     return std::nullopt;
 }
 
+QStringList UnrepresentableCharacters(const QString& text)
+{
+    QStringList characters;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsCp1252Representable(text[i]))
+            continue;
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QString character = text.mid(i, pair ? 2 : 1);
+        if (pair)
+            ++i;
+        if (!characters.contains(character))
+            characters << character;
+    }
+    return characters;
+}
+
+QString StorableLine(const QString& text)
+{
+    QString line = DecodeCp1252(EncodeCp1252(text));
+    return line.replace(QChar('\r'), QChar('?')).replace(QChar('\n'), QChar('?'));
+}
+
+QString UnstorableCharactersClause(const QStringList& shownCharacters, const QString& place)
+{
+    if (shownCharacters.size() == 1)
+        return "enthält das Zeichen " + shownCharacters.first() + ", das " + place +
+               " nicht gespeichert werden kann.";
+    const QString all =
+        shownCharacters.mid(0, shownCharacters.size() - 1).join(", ") + " und " + shownCharacters.last();
+    return "enthält die Zeichen " + all + ", die " + place + " nicht gespeichert werden können.";
+}
+
 QStringList SplitLinesAtCr(const QString& text)
 {
     QStringList lines;

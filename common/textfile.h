@@ -12,6 +12,16 @@ QByteArray EncodeCp1252(const QString& text);
 bool IsCp1252Representable(QChar c);
 // The first character of the text that Windows-1252 cannot store, if any.
 std::optional<QChar> FirstUnrepresentable(const QString& text);
+// Every character of the text that Windows-1252 cannot store, each once, in the order of its
+// first appearance; a character beyond U+FFFF is one entry of its two surrogates.
+QStringList UnrepresentableCharacters(const QString& text);
+// The text as one line of a Windows-1252 file holds it: a character the code page has no byte
+// for, and a CR or LF, become "?".
+QString StorableLine(const QString& text);
+// How a refusal goes on after 'Das Feld "Vorname" ': 'enthält die Zeichen "Ł" und "ł", die in
+// der Tovalinerosliste nicht gespeichert werden können.', for characters as the message shows them
+// and a place such as "in der Tovalinerosliste".
+QString UnstorableCharactersClause(const QStringList& shownCharacters, const QString& place);
 
 // Splits as the line-by-line readers do: a line ends at CR, a CR LF pair counts as one end,
 // a lone LF stays inside its line. A text that ends with its line end gives no empty last line.

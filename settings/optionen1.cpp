@@ -29,6 +29,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -497,14 +498,26 @@ void optionen1::OutBar1_ItemClick(int group, int item)
         ShowPage(page);
 }
 
+QGroupBox* optionen1::PageOf(QWidget* control) const
+{
+    for (QWidget* w = control; w; w = w->parentWidget())
+        if (auto* page = qobject_cast<QGroupBox*>(w); page && Pages().contains(page))
+            return page;
+    return nullptr;
+}
+
 void optionen1::ShowPageOf(QWidget* control)
 {
-    for (QWidget* w = control; w; w = w->parentWidget()) {
-        if (auto* page = qobject_cast<QGroupBox*>(w); page && Pages().contains(page)) {
-            ShowPage(page);
-            return;
-        }
-    }
+    if (QGroupBox* page = PageOf(control))
+        ShowPage(page);
+}
+
+QString optionen1::PageTitleOf(QWidget* control) const
+{
+    QGroupBox* page = PageOf(control);
+    QLayoutItem* title = page ? page->layout()->itemAt(0) : nullptr;
+    auto* label = title ? qobject_cast<QLabel*>(title->widget()) : nullptr;
+    return label ? label->text() : QString();
 }
 
 // Tells the user what is wrong with a field, on its page, with the focus in it.
@@ -516,26 +529,48 @@ void optionen1::RefuseField(SevText* field, const QString& problem)
     field->Edit()->setFocus();
 }
 
-// A value the file cannot hold would be lost or would split its line; the user is told instead.
+// A value the file cannot hold would be lost or would split its line; the user is told instead,
+// of every such field and character at once, so one correction suffices.
 bool optionen1::RefuseUnstorableText()
 {
+    struct Refusal {
+        SevText* field;
+        QString name;
+        bool lineBreak;
+        QStringList characters;
+    };
+    std::vector<Refusal> refusals;
     for (const Binding& binding : bindings_) {
-        if (!binding.text)
+        // The program's own path is shown, not typed: it is stored as the code page can hold it.
+        if (!binding.text || binding.text == txtFilename)
             continue;
         const QString text = binding.text->Text();
-        const QString field = binding.text->Edit()->accessibleName();
-        QString problem;
-        if (text.contains('\r') || text.contains('\n'))
-            problem = "Das Feld \"" + field + "\" darf keinen Zeilenumbruch enthalten.";
-        else if (const auto c = FirstUnrepresentable(text))
-            problem = "Das Feld \"" + field + "\" enthält das Zeichen \"" + QString(*c) +
-                      "\", das in der Einstellungsdatei nicht gespeichert werden kann.";
-        if (problem.isEmpty())
-            continue;
-        RefuseField(binding.text, problem);
-        return true;
+        Refusal refusal{binding.text,
+                        binding.text->Edit()->accessibleName(),
+                        text.contains('\r') || text.contains('\n'),
+                        {}};
+        for (const QString& c : UnrepresentableCharacters(text))
+            refusal.characters << "\"" + c + "\"";
+        if (refusal.lineBreak || !refusal.characters.isEmpty())
+            refusals.push_back(refusal);
     }
-    return false;
+    if (refusals.empty())
+        return false;
+    QStringList sentences;
+    for (const Refusal& refusal : refusals) {
+        // Two fields of one name ("Benutzername") are told apart by their pages.
+        const bool shared = std::count_if(refusals.begin(), refusals.end(), [&](const Refusal& other) {
+                                return other.name == refusal.name;
+                            }) > 1;
+        const QString field = "Das Feld \"" + refusal.name + "\" " +
+                              (shared ? "auf der Seite \"" + PageTitleOf(refusal.field) + "\" " : QString());
+        if (refusal.lineBreak)
+            sentences << field + "darf keinen Zeilenumbruch enthalten.";
+        if (!refusal.characters.isEmpty())
+            sentences << field + UnstorableCharactersClause(refusal.characters, "in der Einstellungsdatei");
+    }
+    RefuseField(refusals.front().field, sentences.join('\n'));
+    return true;
 }
 
 // A number outside its field's range would make the program misbehave later (a check interval
@@ -564,8 +599,11 @@ void optionen1::SaveSettings()
     for (const Binding& binding : bindings_) {
         while (lines.size() < binding.line - 1)
             lines << QString(); // the reserved lines 21 and 22
-        lines << (binding.text ? binding.text->Text()
-                               : Settings::RenderWholeNumber(binding.box->isChecked() ? 1 : 0));
+        if (binding.text == txtFilename)
+            lines << StorableLine(txtFilename->Text());
+        else
+            lines << (binding.text ? binding.text->Text()
+                                   : Settings::RenderWholeNumber(binding.box->isChecked() ? 1 : 0));
     }
     lines << Settings::RenderTruthValue(check_Tab1->isChecked());
     lines << Settings::RenderTruthValue(check_Tab2->isChecked());

@@ -101,7 +101,9 @@ private:
     bool RefuseUnstorableText();
     bool RefuseNumberOutOfRange();
     void RefuseField(SevText* field, const QString& problem);
+    QGroupBox* PageOf(QWidget* control) const;
     void ShowPageOf(QWidget* control);
+    QString PageTitleOf(QWidget* control) const;
     static void SetOption(QRadioButton* option, bool value);
 
     std::vector<Binding> bindings_;

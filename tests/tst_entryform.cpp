@@ -5,6 +5,7 @@
 #include "common/sevtext.h"
 #include "common/textfile.h"
 #include "greetings/html_editor.h"
+#include "platform/clock.h"
 #include "support/formfixture.h"
 
 #include <QAccessible>
@@ -104,6 +105,12 @@ private slots:
     void enterPressesTheModeButton();
     void malformedBirthDateIsRefused_data();
     void malformedBirthDateIsRefused();
+    void typedBirthDateIsStoredInFull_data();
+    void typedBirthDateIsStoredInFull();
+    void calendarOpensFromTheKeyboard_data();
+    void calendarOpensFromTheKeyboard();
+    void everyRefusedCharacterInOneMessage_data();
+    void everyRefusedCharacterInOneMessage();
     void unloadedListIsNeverRewritten_data();
     void unloadedListIsNeverRewritten();
     void tabReachesTheToolbar();
@@ -806,6 +813,216 @@ void EntryFormTest::malformedBirthDateIsRefused()
     QCOMPARE(prompt().messages[0].text,
              "Das Feld \"Tovalinero\" enthält kein gültiges Datum: \"" + typed +
                  "\".\n\nBitte geben Sie das Geburtsdatum als TT.MM.JJJJ ein oder lassen Sie das Feld leer.");
+}
+
+// The clock stands on 30 January 2026.
+void EntryFormTest::typedBirthDateIsStoredInFull_data()
+{
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("upcoming");
+    const QString future = "Das Feld \"Tovalinero\" enthält ein Datum nach dem heutigen Tag: \"%1\".\n\n"
+                           "Ein Geburtsdatum kann nicht in der Zukunft liegen. Bitte geben Sie das "
+                           "Geburtsdatum als TT.MM.JJJJ ein oder lassen Sie das Feld leer.";
+    QTest::addRow("28 is 1928") << false << "7.8.28"
+                                << "07.08.1928"
+                                << "Bert Neu   (wird 98);189";
+    QTest::addRow("25 is 2025") << false << "7.8.25"
+                                << "07.08.2025"
+                                << "Bert Neu   (wird 1);189";
+    QTest::addRow("99 is 1999") << false << "7.8.99"
+                                << "07.08.1999"
+                                << "Bert Neu   (wird 27);189";
+    QTest::addRow("00 is 2000") << false << "1.1.00"
+                                << "01.01.2000"
+                                << "";
+    QTest::addRow("26 is 2026, born today") << false << "30.1.26"
+                                            << "30.01.2026"
+                                            << "";
+    QTest::addRow("26 is 2026, tomorrow") << false << "31.1.26" << QString() << future.arg("31.1.26");
+    QTest::addRow("four digits, tomorrow") << false << "31.01.2026" << QString() << future.arg("31.01.2026");
+    QTest::addRow("four digits, 2030") << false << "10.12.2030" << QString() << future.arg("10.12.2030");
+    QTest::addRow("short form") << false << "7.5.1962"
+                                << "07.05.1962"
+                                << "Bert Neu   (wird 64);97";
+    QTest::addRow("ISO form") << false << "1962-05-07"
+                              << "07.05.1962"
+                              << "Bert Neu   (wird 64);97";
+    QTest::addRow("Übernehmen: short form") << true << "7.5.1962"
+                                            << "07.05.1962"
+                                            << "Bert Neu   (wird 64);97";
+    QTest::addRow("Übernehmen: 28 is 1928") << true << "7.8.28"
+                                            << "07.08.1928"
+                                            << "Bert Neu   (wird 98);189";
+    QTest::addRow("Übernehmen: 2030") << true << "10.12.2030" << QString() << future.arg("10.12.2030");
+}
+
+// The list file holds the date in its full form right after the form closed, and the check reads
+// the age from it.
+void EntryFormTest::typedBirthDateIsStoredInFull()
+{
+    QFETCH(bool, change);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, upcoming);
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980")});
+    QCOMPARE(Today(), QDate(2026, 1, 30));
+    const QByteArray before = listFileBytes();
+    bool stayedOpen = false;
+    QString kept;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[0]->SetText("Bert");
+            entry.sevText1[1]->SetText("Neu");
+            entry.sevText1[2]->SetText(typed);
+            const QPointer<neuer_tov> open(&entry);
+            (change ? entry.Command2 : entry.Command1)->click();
+            stayedOpen = open && open->isVisible();
+            if (stayedOpen)
+                kept = entry.sevText1[2]->Text();
+        },
+        [&] { form.Coolbar1->Button(change ? "aendern" : "neu")->click(); });
+    if (stored.isEmpty()) {
+        QVERIFY(stayedOpen);
+        QCOMPARE(kept, typed);
+        QCOMPARE(prompt().texts(), QStringList{upcoming});
+        QCOMPARE(prompt().messages[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(listFileBytes(), before);
+        QCOMPARE(form.Grid1->RowCount(), 1);
+        return;
+    }
+    QVERIFY(!stayedOpen);
+    QVERIFY(prompt().messages.isEmpty());
+    QCOMPARE(form.Grid1->Cell(1, 3), stored);
+    QCOMPARE(listFileLines().size(), change ? 1 : 2);
+    QCOMPARE(listFileLines().first().split('~').mid(0, 3), (QStringList{"Bert", "Neu", stored}));
+    form.RunBirthdayCheck();
+    QStringList lines;
+    for (const QString& line : fixture_->upcomingLines())
+        if (line.startsWith("Bert"))
+            lines << line;
+    QCOMPARE(lines, upcoming.isEmpty() ? QStringList() : QStringList{upcoming});
+}
+
+void EntryFormTest::calendarOpensFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("closeKey");
+    QTest::addColumn<QString>("result");
+    const int none = Qt::NoModifier;
+    // The calendar opens on the typed day, the arrow moves to the 9th; Return takes it, Esc
+    // closes the calendar alone.
+    QTest::addRow("F4, Return") << 2 << int(Qt::Key_F4) << none << int(Qt::Key_Return) << "09.12.1980";
+    QTest::addRow("Alt+Down, Return")
+        << 2 << int(Qt::Key_Down) << int(Qt::AltModifier) << int(Qt::Key_Return) << "09.12.1980";
+    QTest::addRow("F4, Esc") << 2 << int(Qt::Key_F4) << none << int(Qt::Key_Escape) << "10.12.1980";
+    QTest::addRow("Down alone") << 2 << int(Qt::Key_Down) << none << 0 << "10.12.1980";
+    QTest::addRow("Ctrl+F4") << 2 << int(Qt::Key_F4) << int(Qt::ControlModifier) << 0 << "10.12.1980";
+    QTest::addRow("F4 in the first name") << 0 << int(Qt::Key_F4) << none << 0 << "10.12.1980";
+}
+
+void EntryFormTest::calendarOpensFromTheKeyboard()
+{
+    QFETCH(int, field);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, closeKey);
+    QFETCH(QString, result);
+    neuer_tov& entry = Forms::Get<neuer_tov>();
+    entry.show();
+    QVERIFY(QTest::qWaitForWindowActive(&entry));
+    entry.sevText1[2]->SetText("10.12.1980");
+    QLineEdit* edit = entry.sevText1[field]->Edit();
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    auto* calendar = entry.findChild<QCalendarWidget*>("calendar");
+    QCOMPARE(calendar && calendar->isVisible(), closeKey != 0);
+    if (closeKey != 0) {
+        QCOMPARE(calendar->selectedDate(), QDate(1980, 12, 10));
+        QCOMPARE(calendar->maximumDate(), QDate(2026, 1, 30));
+        QWidget* days = QApplication::focusWidget();
+        QVERIFY(days && calendar->isAncestorOf(days));
+        QTest::keyClick(days, Qt::Key_Left);
+        QTest::keyClick(days, Qt::Key(closeKey));
+        QVERIFY(!calendar->isVisible());
+    }
+    QCOMPARE(entry.sevText1[2]->Text(), result);
+    QCOMPARE(Forms::Loaded<neuer_tov>(), &entry);
+    QVERIFY(entry.isVisible());
+}
+
+void EntryFormTest::everyRefusedCharacterInOneMessage_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("corrected");
+    const QString one = "Bitte entfernen Sie es oder ersetzen Sie es durch ein anderes Zeichen.";
+    const QString several = "Bitte entfernen Sie sie oder ersetzen Sie sie durch andere Zeichen.";
+    // First name, last name, town.
+    QTest::addRow("four in the first name")
+        << QStringList{"Łukasz Żółć", "Nowak", "Berlin"}
+        << "Das Feld \"Vorname\" enthält die Zeichen \"Ł\" (U+0141), \"Ż\" (U+017B), \"ł\" (U+0142) und "
+           "\"ć\" (U+0107), die in der Tovalinerosliste nicht gespeichert werden können.\n\n" +
+               several
+        << QStringList{"Lukasz Zolc", "Nowak", "Berlin"};
+    QTest::addRow("a character twice is named once")
+        << QStringList{"Łał", "Nowak", "Berlin"}
+        << "Das Feld \"Vorname\" enthält die Zeichen \"Ł\" (U+0141) und \"ł\" (U+0142), die in der "
+           "Tovalinerosliste nicht gespeichert werden können.\n\n" +
+               several
+        << QStringList{"Lal", "Nowak", "Berlin"};
+    QTest::addRow("three fields")
+        << QStringList{"Łukasz", "Wa~ł\tęsa", "Łódź"}
+        << "Das Feld \"Vorname\" enthält das Zeichen \"Ł\" (U+0141), das in der Tovalinerosliste nicht "
+           "gespeichert werden kann.\n"
+           "Das Feld \"Nachname\" enthält die Zeichen \"~\", Tabulator, \"ł\" (U+0142) und \"ę\" (U+0119), "
+           "die in der Tovalinerosliste nicht gespeichert werden können.\n"
+           "Das Feld \"Wohnort\" enthält die Zeichen \"Ł\" (U+0141) und \"ź\" (U+017A), die in der "
+           "Tovalinerosliste nicht gespeichert werden können.\n\n" +
+               several
+        << QStringList{"Lukasz", "Walesa", "Lodz"};
+    QTest::addRow("one character in one field")
+        << QStringList{"Anna", "Meier", "Ωmega"}
+        << "Das Feld \"Wohnort\" enthält das Zeichen \"Ω\" (U+03A9), das in der Tovalinerosliste nicht "
+           "gespeichert werden kann.\n\n" +
+               one
+        << QStringList{"Anna", "Meier", "Omega"};
+}
+
+// One message names all that must go, so one correction lets the person be stored.
+void EntryFormTest::everyRefusedCharacterInOneMessage()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QString, message);
+    QFETCH(QStringList, corrected);
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980")});
+    bool storedAfterOneCorrection = false;
+    bool focusInFirstField = false;
+    const int first = fields[0] != corrected[0] ? 0 : fields[1] != corrected[1] ? 1 : 5;
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            const auto fill = [&entry](const QStringList& texts) {
+                entry.sevText1[0]->SetText(texts[0]);
+                entry.sevText1[1]->SetText(texts[1]);
+                entry.sevText1[5]->SetText(texts[2]);
+            };
+            fill(fields);
+            entry.Command1->click();
+            focusInFirstField = entry.focusWidget() == entry.sevText1[first]->Edit();
+            fill(corrected);
+            const QPointer<neuer_tov> open(&entry);
+            entry.Command1->click();
+            storedAfterOneCorrection = !open || !open->isVisible();
+        },
+        [&] { form.Coolbar1->Button("neu")->click(); });
+    QCOMPARE(prompt().texts(), QStringList{message});
+    QVERIFY(focusInFirstField);
+    QVERIFY(storedAfterOneCorrection);
+    const QStringList stored = listFileLines().first().split('~');
+    QCOMPARE((QStringList{stored[0], stored[1], stored[8]}), corrected);
 }
 
 void EntryFormTest::unloadedListIsNeverRewritten_data()

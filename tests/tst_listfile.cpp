@@ -84,9 +84,11 @@ void ListFileTest::roundTripKeepsTheFile_data()
         << 1;
     QTest::addRow("unreadable date kept") << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n")
                                           << QByteArray("C~D~irgendwann~0~0~~~~~\r\nE~F~~0~0~~~~~\r\n") << 2;
-    QTest::addRow("two-digit years") << QByteArray("G~H~1.2.29~0~0~~~~~\r\nI~J~1.2.30~0~0~~~~~\r\n")
-                                     << QByteArray("G~H~01.02.2029~0~0~~~~~\r\nI~J~01.02.1930~0~0~~~~~\r\n")
-                                     << 2;
+    // The clock stands in 2026: a two-digit year is the latest one that is not after it.
+    QTest::addRow("two-digit years")
+        << QByteArray("G~H~1.2.29~0~0~~~~~\r\nI~J~1.2.30~0~0~~~~~\r\nQ~R~1.1.26~0~0~~~~~\r\n")
+        << QByteArray("G~H~01.02.1929~0~0~~~~~\r\nI~J~01.02.1930~0~0~~~~~\r\nQ~R~01.01.2026~0~0~~~~~\r\n")
+        << 3;
     QTest::addRow("short row ending in its date")
         << QByteArray("K~L~1.2.1980\r\nM~N\r\n") << QByteArray("K~L~01.02.1980\r\nM~N\r\n") << 2;
     QTest::addRow("no such day kept")

@@ -1,3 +1,4 @@
+#include "app/programfolderlayout.h"
 #include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
@@ -5,6 +6,7 @@
 #include "common/sevtext.h"
 #include "common/textfile.h"
 #include "greetings/greetingsender.h"
+#include "platform/programfolder.h"
 #include "settings/optionen1.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
@@ -87,6 +89,9 @@ private slots:
     void priorityList();
     void unstorableTextIsRefused_data();
     void unstorableTextIsRefused();
+    void everyUnstorableFieldInOneMessage();
+    void okUnderAFolderOutsideTheCodePage_data();
+    void okUnderAFolderOutsideTheCodePage();
     void failedWriteKeepsTheDialogOpen_data();
     void failedWriteKeepsTheDialogOpen();
     void badLineKeepsTheLinesAfterItOnOk();
@@ -571,6 +576,16 @@ void OptionsTest::unstorableTextIsRefused_data()
         << QStringLiteral("Das Feld \"Ihr Name\" enthält das Zeichen \"Ł\", das in der Einstellungsdatei "
                           "nicht gespeichert "
                           "werden kann.");
+    QTest::addRow("four characters of one name")
+        << "assiName" << QStringLiteral("Łukasz Żółć")
+        << QStringLiteral(
+               "Das Feld \"Ihr Name\" enthält die Zeichen \"Ł\", \"Ż\", \"ł\" und \"ć\", die in der "
+               "Einstellungsdatei nicht gespeichert werden können.");
+    QTest::addRow("line break and a character")
+        << "mailBetreff" << QStringLiteral("Alles\nGute ✓")
+        << QStringLiteral("Das Feld \"Betreffzeile\" darf keinen Zeilenumbruch enthalten.\nDas Feld "
+                          "\"Betreffzeile\" enthält das Zeichen \"✓\", das in der Einstellungsdatei nicht "
+                          "gespeichert werden kann.");
     QTest::addRow("line break") << "mailBetreff"
                                 << "Alles\r\nGute"
                                 << "Das Feld \"Betreffzeile\" darf keinen Zeilenumbruch enthalten.";
@@ -594,6 +609,87 @@ void OptionsTest::unstorableTextIsRefused()
     QVERIFY(!IsBusyPointerShown());
     // The page holding the field comes up, so the user finds it.
     QVERIFY(dialog.Frame4->isVisible() || dialog.Frame5->isVisible());
+}
+
+// Every field and character in the first message, the two fields named "Benutzername" told
+// apart by their pages; after one correction "OK" saves.
+void OptionsTest::everyUnstorableFieldInOneMessage()
+{
+    optionen1& dialog = open();
+    dialog.show();
+    dialog.assiName->SetText("Łukasz Żółć");
+    dialog.assiBenutzername->SetText("łukasz");
+    dialog.mailBetreff->SetText("Wszystkiego najlepszego ✓");
+    dialog.txtBenutzername->SetText("Łukasz");
+    dialog.Command1_Click();
+    QCOMPARE(
+        seams_->prompt.texts(),
+        QStringList{
+            "Das Feld \"Ihr Name\" enthält die Zeichen \"Ł\", \"Ż\", \"ł\" und \"ć\", die in der "
+            "Einstellungsdatei nicht gespeichert werden können.\n"
+            "Das Feld \"Benutzername\" auf der Seite \"SMTP-eMail-Konto (Postausgangsserver)\" enthält das "
+            "Zeichen \"ł\", das in der Einstellungsdatei nicht gespeichert werden kann.\n"
+            "Das Feld \"Betreffzeile\" enthält das Zeichen \"✓\", das in der Einstellungsdatei nicht "
+            "gespeichert werden kann.\n"
+            "Das Feld \"Benutzername\" auf der Seite \"Benutzername\" enthält das Zeichen \"Ł\", das in der "
+            "Einstellungsdatei nicht gespeichert werden kann."});
+    QVERIFY(dialog.Frame4->isVisible());
+    QCOMPARE(dialog.focusWidget(), dialog.assiName->Edit());
+    dialog.assiName->SetText("Lukasz Zolc");
+    dialog.assiBenutzername->SetText("lukasz");
+    dialog.mailBetreff->SetText("Wszystkiego najlepszego");
+    dialog.txtBenutzername->SetText("Lukasz");
+    dialog.Command1_Click();
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    const QStringList saved = settingsLines();
+    QCOMPARE(saved[Settings::SmtpFromName - 1], QStringLiteral("Lukasz Zolc"));
+    QCOMPARE(saved[Settings::SmtpUserName - 1], QStringLiteral("lukasz"));
+    QCOMPARE(saved[Settings::GreetingSenderName - 1], QStringLiteral("Lukasz"));
+}
+
+void OptionsTest::okUnderAFolderOutsideTheCodePage_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("line4");
+    QTest::addRow("Polish letters") << "home/łukasz/Łódź"
+                                    << "home/?ukasz/?ód?";
+    QTest::addRow("beyond U+FFFF") << "ordner-\U0001F600"
+                                   << "ordner-??";
+    QTest::addRow("line break in a folder name") << "a\nb"
+                                                 << "a?b";
+}
+
+// The program's path is no field the user can mend, so it never blocks saving: it is written
+// as the code page holds it, and the dialog shows the real one whatever the file says.
+void OptionsTest::okUnderAFolderOutsideTheCodePage()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, line4);
+    const QString program = folder_->folder() + "/" + folder;
+    QCOMPARE(LayOutProgramFolder(TOVALINERO_RESOURCES, program, program + "/tovalinero"), QStringList());
+    SetProgramFolder(program, program + "/tovalinero");
+    const QString expected = QDir::toNativeSeparators(folder_->folder() + "/" + line4 + "/tovalinero");
+    {
+        optionen1& dialog = open();
+        QCOMPARE(dialog.txtFilename->Text(), QDir::toNativeSeparators(program + "/tovalinero"));
+        dialog.assiName->SetText("Anna");
+        dialog.Command1_Click();
+        QVERIFY(seams_->prompt.messages.isEmpty());
+        FlushDeletedWindows();
+        QVERIFY(!Forms::Loaded<optionen1>());
+    }
+    QStringList lines = designTimeFile(expected);
+    lines[Settings::SmtpFromName - 1] = "Anna";
+    QCOMPARE(settingsBytes(), bytesOf(lines));
+    QCOMPARE(QFile::permissions(Settings::Path()) & (QFile::ReadGroup | QFile::ReadOther),
+             QFile::Permissions());
+    optionen1& again = open();
+    QVERIFY(seams_->prompt.messages.isEmpty());
+    QCOMPARE(again.txtFilename->Text(), QDir::toNativeSeparators(program + "/tovalinero"));
+    QCOMPARE(again.assiName->Text(), QStringLiteral("Anna"));
+    again.Command1_Click();
+    QCOMPARE(settingsBytes(), bytesOf(lines));
+    SetProgramFolder(folder_->folder(), folder_->programPath());
 }
 
 void OptionsTest::failedWriteKeepsTheDialogOpen_data()
