@@ -102,8 +102,10 @@ bool Form1::SaveBirthdayList()
 bool Form1::WriteBirthdayListTo(const QString& path)
 {
     // A list that never reached the grid must not be written over the one on disk, also not
-    // when save-as is pointed at it.
-    if (QFileInfo(path) == QFileInfo(listFilePath()) && !ListChangeAllowed())
+    // when save-as is pointed at it or at a link to it.
+    const bool ownList =
+        WriteTarget(path) == WriteTarget(listFilePath()) || QFileInfo(path) == QFileInfo(listFilePath());
+    if (ownList && !ListChangeAllowed())
         return false;
     ShowBusyPointer();
     // Row by row into the file's bytes: the rows' texts never all exist at once.
@@ -114,7 +116,9 @@ bool Form1::WriteBirthdayListTo(const QString& path)
     for (int i = 1; i <= count; ++i)
         AppendListFileLine(bytes, Grid1->RowText(i));
     QString error;
-    const bool saved = WriteFileAtomic(path, bytes, &error, FileAccess::OwnerOnly);
+    // The program's own list is the owner's alone; a file the user chose keeps its mode.
+    const bool saved =
+        WriteFileAtomic(path, bytes, &error, ownList ? FileAccess::OwnerOnly : FileAccess::OwnerOnlyWhenNew);
     ShowNormalPointer();
     Grid1->Refresh();
     if (!saved)

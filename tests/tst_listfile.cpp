@@ -7,6 +7,7 @@
 #include "support/programfolderfixture.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +34,8 @@ private slots:
     void replaceReadsFirstAndChangesNothingOnFailure();
     void replaceTakesTheNewListAndSavesIt();
     void listFileIsTheOwnersOnly();
-    void linkInPlaceOfTheListIsReplacedNotFollowed();
+    void listBehindALinkIsSavedToItsTarget_data();
+    void listBehindALinkIsSavedToItsTarget();
     void pipeInPlaceOfTheListFailsTheLoad();
     void fullDiskKeepsTheOldListWithoutLeftovers();
     void killedSaveKeepsTheOldList();
@@ -223,19 +225,52 @@ void ListFileTest::listFileIsTheOwnersOnly()
     QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
 }
 
-void ListFileTest::linkInPlaceOfTheListIsReplacedNotFollowed()
+void ListFileTest::listBehindALinkIsSavedToItsTarget_data()
 {
-    const QString elsewhere = folder_->folder() + "/fremd.dat";
-    folder_->writeBytes(elsewhere, "X~Y~01.01.1990~0~0~~~~~\r\n");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("second");
+    QTest::addRow("absolute link") << "@/sync/liste.dat"
+                                   << "";
+    QTest::addRow("relative link") << "../sync/liste.dat"
+                                   << "";
+    QTest::addRow("a link to a link") << "../sync/weiter.dat"
+                                      << "liste.dat";
+}
+
+// Users keep their list in a synced folder and link it into the data folder: every change
+// reaches the synced file, and the link stays.
+void ListFileTest::listBehindALinkIsSavedToItsTarget()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, second);
+    const QString sync = folder_->folder() + "/sync";
+    QVERIFY(QDir().mkdir(sync));
+    const QString target = sync + "/liste.dat";
+    folder_->writeBytes(target, "X~Y~01.01.1990~0~0~~~~~\r\n");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    if (!second.isEmpty())
+        QVERIFY(QFile::link(second, sync + "/weiter.dat"));
     const QString path = folder_->data("tovalinero.dat");
     QFile::remove(path);
-    QVERIFY(QFile::link(elsewhere, path));
+    if (link.startsWith('@'))
+        link = folder_->folder() + link.mid(1);
+    QVERIFY(QFile::link(link, path));
     form_->LoadBirthdayList();
+    QCOMPARE(form_->Grid1->RowCount(), 1);
     form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
     QVERIFY(form_->SaveBirthdayList());
-    QCOMPARE(folder_->readBytes(elsewhere), QByteArray("X~Y~01.01.1990~0~0~~~~~\r\n"));
-    QVERIFY(!QFileInfo(path).isSymLink());
-    QCOMPARE(folder_->readBytes(path).count("\r\n"), 2);
+
+    char text[4096];
+    const ssize_t length = ::readlink(QFile::encodeName(path).constData(), text, sizeof text);
+    QCOMPARE(QFile::decodeName(QByteArray(text, qMax<ssize_t>(length, 0))), link);
+    QCOMPARE(folder_->readBytes(target),
+             QByteArray("X~Y~01.01.1990~0~0~~~~~\r\nNeu~Person~02.02.2000~0~0~~~~~\r\n"));
+    QCOMPARE(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+    const QStringList inSync = QDir(sync).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList expected =
+        second.isEmpty() ? QStringList{"liste.dat"} : QStringList{"liste.dat", "weiter.dat"};
+    QCOMPARE(inSync, expected);
+    QVERIFY(seams_->prompt.messages.isEmpty());
 }
 
 void ListFileTest::pipeInPlaceOfTheListFailsTheLoad()
