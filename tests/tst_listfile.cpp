@@ -93,6 +93,12 @@ void ListFileTest::roundTripKeepsTheFile_data()
         << QByteArray("K~L~1.2.1980\r\nM~N\r\n") << QByteArray("K~L~01.02.1980\r\nM~N\r\n") << 2;
     QTest::addRow("no such day kept")
         << QByteArray("O~P~31.02.1980~0~0~~~~~\r\n") << QByteArray("O~P~31.02.1980~0~0~~~~~\r\n") << 1;
+    QTest::addRow("LF alone, as a Linux editor saves it")
+        << QByteArray("Q~R~1.2.1980~0~0~~~~~\n\nS~T~03.04.1975~0~0~~~~~\n")
+        << QByteArray("Q~R~01.02.1980~0~0~~~~~\r\n\r\nS~T~03.04.1975~0~0~~~~~\r\n") << 3;
+    QTest::addRow("LF alone, the last line without it")
+        << QByteArray("Q~R~01.02.1980~0~0~~~~~\nS~T~03.04.1975~0~0~~~~~")
+        << QByteArray("Q~R~01.02.1980~0~0~~~~~\r\nS~T~03.04.1975~0~0~~~~~\r\n") << 2;
 }
 
 void ListFileTest::roundTripKeepsTheFile()
@@ -337,6 +343,10 @@ void ListFileTest::chosenListIsTakenAsTheLoadTakesIt_data()
         << "Zeile 3 enthält Binärdaten (ein Nullzeichen).";
     QTest::addRow("TAB in line 2, after a lone CR")
         << QByteArray("A\rB~\tC\r\n") << QStringList() << "Zeile 2 enthält einen Tabulator.";
+    QTest::addRow("LF alone ends each line")
+        << QByteArray("A~B~1.2.1980\nC~D\n") << QStringList{"A\tB\t01.02.1980", "C\tD"} << "";
+    QTest::addRow("LF alone, NUL in line 2")
+        << QByteArray("A~B\nC\0D\n", 8) << QStringList() << "Zeile 2 enthält Binärdaten (ein Nullzeichen).";
 }
 
 void ListFileTest::chosenListIsTakenAsTheLoadTakesIt()

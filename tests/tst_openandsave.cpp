@@ -324,6 +324,13 @@ void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile_data()
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n")
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n") << "liste";
     QTest::addRow("empty file, empty list") << QByteArray() << QByteArray() << "leer.dat";
+    QTest::addRow("LF alone ends each line, as a Linux editor saves it")
+        << QByteArray("A~A~1.1.1990~0~0~~~~~\nB~B~02.01.1990~0~0~~~~~\nC~C~03.01.1990~0~0~~~~~\n")
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~\r\n")
+        << "linux.dat";
+    QTest::addRow("a \";\" in a name of this program's list")
+        << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n")
+        << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n") << "semikolon.dat";
 }
 
 void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile()
@@ -374,6 +381,14 @@ void OpenAndSaveTest::unreadableFileChangesNothing_data()
                                      << "Zeile 2 enthält Binärdaten";
     QTest::addRow("a TAB inside") << "tab.dat" << QByteArray("A~B~01.01.1990~0~0~\t~~~~\r\n")
                                   << "Zeile 1 enthält einen Tabulator";
+    const QString importNamed = "Eine solche Liste übernehmen Sie mit \"Datei\" > \"Import von Tovalineroen "
+                                "aus der Free-Version\".";
+    QTest::addRow("a list of the free edition")
+        << "free.dat" << QByteArray("Anna;Meier;01.02.1980\r\nJ\xfcrgen;M\xfcller;3.4.1975\r\n")
+        << importNamed;
+    QTest::addRow("a list of the free edition, UTF-8 with LF")
+        << "free.txt" << QByteArray("Anna;Meier;01.02.1980\nJ\xc3\xbcrgen;M\xc3\xbcller;3.4.1975\n")
+        << importNamed;
 }
 
 void OpenAndSaveTest::unreadableFileChangesNothing()
