@@ -36,6 +36,8 @@ private slots:
     void listFileIsTheOwnersOnly();
     void listBehindALinkIsSavedToItsTarget_data();
     void listBehindALinkIsSavedToItsTarget();
+    void missingListFileIsCreatedByTheFirstChange();
+    void listFileThatAppearedAfterTheStartIsKept();
     void pipeInPlaceOfTheListFailsTheLoad();
     void fullDiskKeepsTheOldListWithoutLeftovers();
     void killedSaveKeepsTheOldList();
@@ -277,6 +279,34 @@ void ListFileTest::listBehindALinkIsSavedToItsTarget()
         second.isEmpty() ? QStringList{"liste.dat"} : QStringList{"liste.dat", "weiter.dat"};
     QCOMPARE(inSync, expected);
     QVERIFY(seams_->prompt.messages.isEmpty());
+}
+
+void ListFileTest::missingListFileIsCreatedByTheFirstChange()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::remove(path);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, form_->LoadBirthdayList());
+    QVERIFY(form_->ListChangeAllowed());
+    form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
+    QVERIFY(form_->SaveBirthdayList());
+    QCOMPARE(folder_->readBytes(path), QByteArray("Neu~Person~02.02.2000~0~0~~~~~\r\n"));
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+    QVERIFY(seams_->prompt.messages.isEmpty());
+}
+
+// A list file put in place after the start was never read: it is not written over.
+void ListFileTest::listFileThatAppearedAfterTheStartIsKept()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::remove(path);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, form_->LoadBirthdayList());
+    const QByteArray list("A~B~01.01.1990~0~0~~~~~\r\n");
+    folder_->writeBytes(path, list);
+    form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
+    QVERIFY(!form_->SaveBirthdayList());
+    QCOMPARE(folder_->readBytes(path), list);
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QVERIFY(seams_->prompt.messages[0].text.contains("Es wurde nichts geändert."));
 }
 
 void ListFileTest::pipeInPlaceOfTheListFailsTheLoad()
