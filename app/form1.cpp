@@ -1,6 +1,7 @@
 // The main window: start-up, the countdown of the periodic check, the count line, shut-down.
 #include "app/form1.h"
 
+#include "common/fileerrors.h"
 #include "common/forms.h"
 #include "common/globale_variablen.h"
 #include "common/mousepointer.h"
@@ -60,8 +61,9 @@ void Form1::Form_Load()
         Globale_Variablen::ContinuousCheck = Settings::ReadWholeNumber(Settings::ContinuousCheckEnabled);
         Check_Pruefung->setChecked(Globale_Variablen::ContinuousCheck == 1);
         LoadBirthdayList();
-        if (!TruncateFile(upcomingFilePath()))
-            throw RuntimeError::pathNotFound();
+        QString reason;
+        if (!TruncateFile(upcomingFilePath(), &reason))
+            throw FileRuntimeError(reason, upcomingFilePath());
         LoadUpcomingList();
         RunBirthdayCheck();
         if (StartUpEnded())

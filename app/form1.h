@@ -136,5 +136,7 @@ private:
 
     bool checkRunning_ = false;
     bool listLoaded_ = false;
+    // The start-up found no list file: the first change may create it.
+    bool listMissing_ = false;
     QString balloonText_;
 };

@@ -3,6 +3,7 @@
 
 #include "common/listfile.h"
 
+#include "common/fileerrors.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
@@ -36,10 +37,6 @@ QString listFilePath()
 
 QByteArray readListFile(const QString& path)
 {
-    if (!QFileInfo(path).dir().exists())
-        throw RuntimeError::pathNotFound();
-    if (!QFileInfo::exists(path))
-        throw RuntimeError::fileNotFound();
     // A damaged file larger than any list is refused from its size, never read into memory.
     QString reason;
     bool tooLarge = false;
@@ -47,7 +44,7 @@ QByteArray readListFile(const QString& path)
     if (tooLarge)
         throw RuntimeError(7, "Die Tovalinerosliste ist zu groß (" + reason + ")");
     if (!bytes)
-        throw RuntimeError::pathFileAccess();
+        throw FileRuntimeError(reason, path);
     return *bytes;
 }
 
@@ -67,7 +64,14 @@ void Form1::LoadBirthdayList()
     ShowBusyPointer();
     PrepareListGrid();
     try {
-        ForEachListRow(readListFile(listFilePath()), [this](const QString& row) { Grid1->AddRow(row); });
+        const QString path = listFilePath();
+        if (!QFileInfo(path).dir().exists())
+            throw RuntimeError::pathNotFound();
+        // Nothing is lost when the first change creates the file.
+        listMissing_ = !QFileInfo::exists(path);
+        if (listMissing_)
+            throw RuntimeError::fileNotFound();
+        ForEachListRow(readListFile(path), [this](const QString& row) { Grid1->AddRow(row); });
     } catch (...) {
         // The grid keeps what was loaded so far; the start-up reports the error.
         Grid1->FillSwitch(false);
@@ -85,7 +89,8 @@ void Form1::LoadBirthdayList()
 
 bool Form1::ListChangeAllowed()
 {
-    if (listLoaded_)
+    // A list file that appeared since the start was never read; it is not written over.
+    if (listLoaded_ || (listMissing_ && !QFileInfo::exists(listFilePath())))
         return true;
     MsgBox(QStringLiteral("Die Tovalinerosliste konnte beim Programmstart nicht geladen werden.\n"
                           "Es wurde nichts geändert.\n\n%1")
@@ -102,8 +107,10 @@ bool Form1::SaveBirthdayList()
 bool Form1::WriteBirthdayListTo(const QString& path)
 {
     // A list that never reached the grid must not be written over the one on disk, also not
-    // when save-as is pointed at it.
-    if (QFileInfo(path) == QFileInfo(listFilePath()) && !ListChangeAllowed())
+    // when save-as is pointed at it or at a link to it.
+    const bool ownList =
+        WriteTarget(path) == WriteTarget(listFilePath()) || QFileInfo(path) == QFileInfo(listFilePath());
+    if (ownList && !ListChangeAllowed())
         return false;
     ShowBusyPointer();
     // Row by row into the file's bytes: the rows' texts never all exist at once.
@@ -114,7 +121,11 @@ bool Form1::WriteBirthdayListTo(const QString& path)
     for (int i = 1; i <= count; ++i)
         AppendListFileLine(bytes, Grid1->RowText(i));
     QString error;
-    const bool saved = WriteFileAtomic(path, bytes, &error, FileAccess::OwnerOnly);
+    // The program's own list is the owner's alone; a file the user chose keeps its mode.
+    const bool saved =
+        WriteFileAtomic(path, bytes, &error, ownList ? FileAccess::OwnerOnly : FileAccess::OwnerOnlyWhenNew);
+    if (saved && ownList)
+        listLoaded_ = true;
     ShowNormalPointer();
     Grid1->Refresh();
     if (!saved)

@@ -1,5 +1,8 @@
 #include "common/fileerrors.h"
 
+#include "common/runtimeerror.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <cerrno>
@@ -88,4 +91,53 @@ QString GermanWriteReason(const QString& path, const QString& reason, qint64 byt
         return QString::fromUtf8(fileTooLarge);
 #endif
     return QStringLiteral("Die Datei konnte nicht vollständig geschrieben werden.");
+}
+
+namespace
+{
+
+struct NumberedReason {
+    const char* reason; // how the German reason begins
+    int number;
+    const char* description;
+};
+
+const char* const accessDenied = "Zugriff verweigert";
+const char* const pathNotFound = "Pfad nicht gefunden";
+const char* const diskFull = "Datenträger voll";
+
+const NumberedReason NumberedReasons[] = {
+    {"Zugriff verweigert", 70, accessDenied},
+    {"Der Vorgang ist nicht erlaubt.", 70, accessDenied},
+    {"Die Datei ist schreibgeschützt.", 70, accessDenied},
+    {"Der Ordner ist schreibgeschützt.", 70, accessDenied},
+    {"Der Datenträger ist schreibgeschützt.", 70, accessDenied},
+    {"Der Ordner ist nicht vorhanden.", 76, pathNotFound},
+    {"Ein Teil des Pfades ist kein Ordner.", 76, pathNotFound},
+    {"Die Datei ist nicht vorhanden.", 53, "Datei nicht gefunden"},
+    {"Auf dem Datenträger ist nicht genügend Speicherplatz frei.", 61, diskFull},
+    {"Der zugeteilte Speicherplatz", 61, diskFull},
+    {"Ein- oder Ausgabefehler", 57, "Geräte-E/A-Fehler"},
+    {"Es sind zu viele Dateien geöffnet.", 67, "Zu viele Dateien"},
+};
+
+} // namespace
+
+RuntimeError FileRuntimeError(const QString& reason, const QString& path)
+{
+    int number = RuntimeError::pathFileAccess().number();
+    QString description = RuntimeError::pathFileAccess().description();
+    for (const NumberedReason& known : NumberedReasons) {
+        if (reason.startsWith(QString::fromUtf8(known.reason))) {
+            number = known.number;
+            description = QString::fromUtf8(known.description);
+            break;
+        }
+    }
+    // "Zugriff verweigert: Es fehlt die Berechtigung zum Schreiben." names its number already.
+    if (reason.startsWith(description))
+        description = reason;
+    else if (!reason.isEmpty())
+        description += ": " + reason;
+    return RuntimeError(number, description + "\n\n" + QDir::toNativeSeparators(path));
 }

@@ -48,19 +48,25 @@ QString listRowOf(QString row)
 
 } // namespace
 
+char ListLineEnd(const QByteArray& bytes)
+{
+    return bytes.contains('\r') ? '\r' : '\n';
+}
+
 void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take)
 {
     // Each line decoded on its own and handed over at once: neither the whole file's text nor
     // all its rows exist twice.
+    const char end = ListLineEnd(bytes);
     const char* data = bytes.constData();
     const qsizetype size = bytes.size();
     qsizetype start = 0;
     while (start < size) {
-        const void* cr = std::memchr(data + start, '\r', static_cast<size_t>(size - start));
-        const qsizetype end = cr ? static_cast<const char*>(cr) - data : size;
-        take(listRowOf(DecodeCp1252(QByteArray::fromRawData(data + start, end - start))));
-        start = end + 1;
-        if (start < size && data[start] == '\n')
+        const void* found = std::memchr(data + start, end, static_cast<size_t>(size - start));
+        const qsizetype stop = found ? static_cast<const char*>(found) - data : size;
+        take(listRowOf(DecodeCp1252(QByteArray::fromRawData(data + start, stop - start))));
+        start = stop + 1;
+        if (end == '\r' && start < size && data[start] == '\n')
             ++start;
     }
 }
@@ -68,13 +74,14 @@ void ForEachListRow(const QByteArray& bytes, const std::function<void(const QStr
 std::optional<QString> ListContentProblem(const QByteArray& bytes)
 {
     // NUL and TAB are the same bytes in Windows-1252. Lines are counted as the list's reader
-    // counts them: a CR ends one, CR LF too, a LF does not.
+    // counts them.
+    const char end = ListLineEnd(bytes);
     int line = 1;
     const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size; ++i) {
         const char c = bytes[i];
-        if (c == '\r') {
-            if (i + 1 < size && bytes[i + 1] == '\n')
+        if (c == end) {
+            if (end == '\r' && i + 1 < size && bytes[i + 1] == '\n')
                 ++i;
             ++line;
         } else if (c == '\0') {
@@ -89,7 +96,7 @@ std::optional<QString> ListContentProblem(const QByteArray& bytes)
 QStringList ListRows(const QByteArray& bytes)
 {
     QStringList rows;
-    rows.reserve(bytes.count('\r') + 1);
+    rows.reserve(bytes.count(ListLineEnd(bytes)) + 1);
     ForEachListRow(bytes, [&rows](const QString& row) { rows.append(row); });
     return rows;
 }
@@ -101,6 +108,17 @@ std::optional<QStringList> ChosenListRows(const QByteArray& bytes, QString* erro
         return std::nullopt;
     }
     return ListRows(bytes);
+}
+
+std::optional<QString> FreeEditionListProblem(const QByteArray& bytes)
+{
+    // The free edition splits its three fields by ";"; a list of this program has at least one
+    // "~" as soon as any row holds more than a first name.
+    if (bytes.contains('~') || !bytes.contains(';'))
+        return std::nullopt;
+    return QStringLiteral("Ihre Zeilen trennen die Felder durch \";\" und enthalten kein \"~\", wie eine "
+                          "Liste der Free-Version. Eine solche Liste übernehmen Sie mit \"Datei\" > "
+                          "\"Import von Tovalineroen aus der Free-Version\".");
 }
 
 std::optional<QStringList> ReadListFileRows(const QString& path, QString* error, ListSource source)
@@ -117,6 +135,10 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error,
         return ListRows(*bytes);
     QString problem;
     auto rows = ChosenListRows(*bytes, &problem);
+    if (const auto freeEdition = rows ? FreeEditionListProblem(*bytes) : std::nullopt) {
+        rows.reset();
+        problem = *freeEdition;
+    }
     if (!rows)
         setReason(error, "Die Datei ist keine Tovalinerosliste: " + problem);
     return rows;

@@ -11,6 +11,11 @@
 // The list file: one person a line, the ten fields joined by "~", Windows-1252, CR LF.
 // In memory a person is the grid's row text, the same fields joined by TAB.
 
+// What ends the lines of a list file: CR (a CR LF pair counts as one end, a lone LF stays in its
+// field), or LF in a file without any CR, as a text editor on Linux saves it. The program
+// writes CR LF after every line, so a list it wrote is never read the second way.
+char ListLineEnd(const QByteArray& bytes);
+
 // The row texts of a list file's bytes (Windows-1252), each birth date re-formatted to
 // "dd.mm.yyyy", each handed to take as it is read.
 void ForEachListRow(const QByteArray& bytes, const std::function<void(const QString&)>& take);
@@ -28,6 +33,10 @@ enum class ListSource { Written, Chosen };
 // Why the bytes can be no list file ("Zeile 3 enthält einen Tabulator."), if they cannot.
 std::optional<QString> ListContentProblem(const QByteArray& bytes);
 
+// Why the bytes are a list of the free edition (";" between the fields, no "~" anywhere), which
+// is read by the import and would be one field per line here, if they are.
+std::optional<QString> FreeEditionListProblem(const QByteArray& bytes);
+
 // The row texts of a list file's bytes, all at once.
 QStringList ListRows(const QByteArray& bytes);
 
@@ -36,7 +45,7 @@ QStringList ListRows(const QByteArray& bytes);
 std::optional<QStringList> ChosenListRows(const QByteArray& bytes, QString* error = nullptr);
 
 // Reads a whole list file of at most MaxListFileSize bytes; on failure nothing and the reason
-// in error.
+// in error. A file the user chose is also refused when it is a list of the free edition.
 std::optional<QStringList> ReadListFileRows(const QString& path, QString* error = nullptr,
                                             ListSource source = ListSource::Written);
 

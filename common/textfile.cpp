@@ -2,6 +2,7 @@
 
 #include "common/fileerrors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -155,7 +156,7 @@ bool replaceIfNotRegular(const QString& path, QString* error)
     if (::unlink(native.constData()) == 0)
         return true;
     if (error)
-        *error = QString::fromLocal8Bit(std::strerror(errno));
+        *error = qt_error_string(errno);
     return false;
 #else
     Q_UNUSED(path);
@@ -180,7 +181,7 @@ bool openDataFile(QFile& file, QIODevice::OpenMode mode, QString* error)
         O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (mode & QIODevice::Append ? O_APPEND : O_TRUNC);
     const int fd = ::open(QFile::encodeName(file.fileName()).constData(), flags, 0600);
     if (fd < 0) {
-        setReason(error, QString::fromLocal8Bit(std::strerror(errno)));
+        setReason(error, qt_error_string(errno));
         return false;
     }
     if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
@@ -204,14 +205,16 @@ bool openDataFile(QFile& file, QIODevice::OpenMode mode, QString* error)
 class OwnerOnlyCreation
 {
 public:
-    OwnerOnlyCreation(const QString& path, bool wanted)
+    OwnerOnlyCreation(const QString& path, FileAccess access)
     {
 #ifdef Q_OS_UNIX
-        if (!wanted)
+        if (access == FileAccess::Default)
             return;
         // The umask belongs to the process, and copies of sent mail are saved on a worker thread.
         lock_ = std::unique_lock(umaskLock());
         saved_ = ::umask(S_IRWXG | S_IRWXO);
+        if (access != FileAccess::OwnerOnly)
+            return;
         // QSaveFile gives its new file the mode of the file it replaces: the old one, which
         // holds the same kind of data, is narrowed first (it is a regular file or none by now).
         // Narrowed only: a file the user made read-only stays so, and the save is refused.
@@ -221,7 +224,7 @@ public:
             ::chmod(native.constData(), info.st_mode & (S_IRUSR | S_IWUSR));
 #else
         Q_UNUSED(path);
-        Q_UNUSED(wanted);
+        Q_UNUSED(access);
 #endif
     }
     ~OwnerOnlyCreation()
@@ -248,14 +251,14 @@ private:
 
 // The open temporary file itself is narrowed as well, in case the old file could not be (it
 // belongs to someone else).
-bool restrictToOwner(QFileDevice& file, FileAccess access, QString* reason)
+bool restrictToOwner(QFileDevice& file, bool wanted, QString* reason)
 {
-    if (access != FileAccess::OwnerOnly)
+    if (!wanted)
         return true;
 #ifdef Q_OS_UNIX
     if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) == 0)
         return true;
-    *reason = QString::fromLocal8Bit(std::strerror(errno));
+    *reason = qt_error_string(errno);
     return false;
 #else
     if (file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
@@ -275,6 +278,66 @@ bool writeAndClose(QFile& file, const QByteArray& bytes, QString* error)
         return true;
     setReason(error, written ? file.errorString() : reason);
     return false;
+}
+
+#ifdef Q_OS_UNIX
+// Follows a chain of symbolic links to its end; nothing when it never ends (a loop).
+std::optional<QString> followLinks(const QString& path)
+{
+    QString current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QByteArray native = QFile::encodeName(current);
+        struct stat info;
+        if (::lstat(native.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        QByteArray target(qsizetype(info.st_size > 0 ? info.st_size : 255) + 1, Qt::Uninitialized);
+        const ssize_t length = ::readlink(native.constData(), target.data(), size_t(target.size()));
+        if (length <= 0 || length >= target.size())
+            return std::nullopt;
+        const QString next = QFile::decodeName(target.left(length));
+        // A relative target counts from the link's folder, as the system resolves it.
+        current = next.startsWith('/') ? next : current.left(current.lastIndexOf('/') + 1) + next;
+    }
+    return std::nullopt;
+}
+#endif
+
+// Where a write to path lands: the end of a chain of links, in its folder's real place.
+std::optional<QString> writeTarget(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const auto target = followLinks(path);
+    if (!target || *target == path)
+        return target;
+    const QFileInfo info(*target);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? *target : folder + "/" + info.fileName();
+#else
+    return path;
+#endif
+}
+
+// Why what stands at target is no file to be replaced, if it is not.
+std::optional<QString> notRegularFile(const QString& target, bool linked)
+{
+    const QString where = linked ? "Am Ziel der Verknüpfung (" + QDir::toNativeSeparators(target) + ") steht"
+                                 : QStringLiteral("An dieser Stelle steht");
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::lstat(QFile::encodeName(target).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return std::nullopt;
+    if (S_ISDIR(info.st_mode))
+        return where + " ein Ordner.";
+    const char* kind = S_ISFIFO(info.st_mode)                           ? "eine benannte Pipe (FIFO)"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "eine Gerätedatei"
+                       : S_ISSOCK(info.st_mode)                         ? "ein Socket"
+                                                                        : "etwas anderes";
+    return where + " keine gewöhnliche Datei, sondern " + QString::fromUtf8(kind) + ".";
+#else
+    if (QFileInfo(target).isDir())
+        return where + " ein Ordner.";
+    return std::nullopt;
+#endif
 }
 
 } // namespace
@@ -361,23 +424,40 @@ std::optional<QString> ReadTextFile(const QString& path)
     return DecodeCp1252(*bytes);
 }
 
+QString WriteTarget(const QString& path)
+{
+    return writeTarget(path).value_or(path);
+}
+
 bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error, FileAccess access)
 {
-    if (!replaceIfNotRegular(path, error))
+    // A link stays where the user put it (a list kept in a synced folder): its target is
+    // replaced, beside itself, so the rename never crosses a file system.
+    const auto target = writeTarget(path);
+    if (!target) {
+        setReason(error, QStringLiteral("Die Verknüpfung führt im Kreis und zu keiner Datei."));
         return false;
-    QSaveFile file(path);
+    }
+    if (const auto refused = notRegularFile(*target, *target != path)) {
+        setReason(error, *refused);
+        return false;
+    }
+    const bool existed = QFileInfo::exists(*target);
+    QSaveFile file(*target);
     // Unbuffered: QSaveFile's commit does not notice a failure of its own final flush (a full
     // disk), so every byte is written, and checked, before the commit.
     bool opened = false;
     {
-        const OwnerOnlyCreation creation(path, access == FileAccess::OwnerOnly);
+        const OwnerOnlyCreation creation(*target, access);
         opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
+    const bool ownerOnly =
+        access == FileAccess::OwnerOnly || (access == FileAccess::OwnerOnlyWhenNew && !existed);
     QString reason;
-    if (!opened || !restrictToOwner(file, access, &reason) || file.write(bytes) != bytes.size() ||
+    if (!opened || !restrictToOwner(file, ownerOnly, &reason) || file.write(bytes) != bytes.size() ||
         !file.commit()) {
         setReason(error,
-                  GermanWriteReason(path, reason.isEmpty() ? file.errorString() : reason, bytes.size()));
+                  GermanWriteReason(*target, reason.isEmpty() ? file.errorString() : reason, bytes.size()));
         file.cancelWriting();
         return false;
     }
@@ -409,14 +489,14 @@ bool appendLine(const QString& path, const QString& line, QString* error)
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
-                setReason(error, QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC)));
+                setReason(error, qt_error_string(n < 0 ? errno : ENOSPC));
                 ::close(fd);
                 return false;
             }
             written += n;
         }
         if (::close(fd) != 0) {
-            setReason(error, QString::fromLocal8Bit(std::strerror(errno)));
+            setReason(error, qt_error_string(errno));
             return false;
         }
         return true;

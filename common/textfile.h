@@ -43,10 +43,17 @@ QString FileSizeText(qint64 bytes);
 std::optional<QString> ReadTextFile(const QString& path);
 
 // Who may read a file the program writes: personal data and the password stay the owner's.
-enum class FileAccess { Default, OwnerOnly };
+// A file the user chose holds personal data too, but one that exists keeps the mode its owner
+// gave it (a list shared with the family stays readable by the group).
+enum class FileAccess { Default, OwnerOnly, OwnerOnlyWhenNew };
+
+// The file a write to path reaches: a symbolic link followed to the end of its chain (the
+// target need not exist yet), or path itself.
+QString WriteTarget(const QString& path);
 
 // Writes through a temporary file renamed over the old one; on failure the old file stays and
-// the reason is given in error. A link at the path is replaced, never written through.
+// the reason is given in error. A symbolic link stays a link: its target receives the bytes,
+// replaced in the target's folder. A folder, pipe, device or socket is refused and left alone.
 bool WriteFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr,
                      FileAccess access = FileAccess::Default);
 bool WriteTextFileAtomic(const QString& path, const QString& text, QString* error = nullptr,

@@ -113,6 +113,7 @@ private slots:
     void everyRefusedCharacterInOneMessage();
     void unloadedListIsNeverRewritten_data();
     void unloadedListIsNeverRewritten();
+    void startWithoutAListFileLetsTheFirstPersonStartIt();
     void tabReachesTheToolbar();
     void keys_data();
     void keys();
@@ -1088,6 +1089,30 @@ void EntryFormTest::unloadedListIsNeverRewritten()
         QVERIFY(prompt().messages[0].text.contains("nicht geladen werden"));
         QVERIFY(prompt().messages[0].text.contains("Es wurde nichts geändert."));
     }
+}
+
+// Without a list file the start says so, and the first person entered starts the list.
+void EntryFormTest::startWithoutAListFileLetsTheFirstPersonStartIt()
+{
+    const QString list = fixture_->folder->data("tovalinero.dat");
+    QVERIFY(QFile::remove(list));
+    Form1& form = fixture_->form();
+    form.Form_Load();
+    QCOMPARE(prompt().texts(), QStringList{"Fehler: 53 - Datei nicht gefunden"});
+    prompt().messages.clear();
+
+    whileEntryFormOpen(
+        [&](neuer_tov& entry) {
+            entry.sevText1[0]->SetText("Anna");
+            entry.sevText1[1]->SetText("Meier");
+            entry.Command1_Click();
+        },
+        [&] { form.Coolbar1_ButtonClick("neu"); });
+
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QCOMPARE(form.Grid1->RowCount(), 1);
+    QCOMPARE(listFileLines(), QStringList{"Anna~Meier~~0~0~~~~~"});
+    QCOMPARE(QFile::permissions(list) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
 }
 
 void EntryFormTest::tabReachesTheToolbar()

@@ -7,6 +7,7 @@
 #include "support/programfolderfixture.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +34,10 @@ private slots:
     void replaceReadsFirstAndChangesNothingOnFailure();
     void replaceTakesTheNewListAndSavesIt();
     void listFileIsTheOwnersOnly();
-    void linkInPlaceOfTheListIsReplacedNotFollowed();
+    void listBehindALinkIsSavedToItsTarget_data();
+    void listBehindALinkIsSavedToItsTarget();
+    void missingListFileIsCreatedByTheFirstChange();
+    void listFileThatAppearedAfterTheStartIsKept();
     void pipeInPlaceOfTheListFailsTheLoad();
     void fullDiskKeepsTheOldListWithoutLeftovers();
     void killedSaveKeepsTheOldList();
@@ -93,6 +97,12 @@ void ListFileTest::roundTripKeepsTheFile_data()
         << QByteArray("K~L~1.2.1980\r\nM~N\r\n") << QByteArray("K~L~01.02.1980\r\nM~N\r\n") << 2;
     QTest::addRow("no such day kept")
         << QByteArray("O~P~31.02.1980~0~0~~~~~\r\n") << QByteArray("O~P~31.02.1980~0~0~~~~~\r\n") << 1;
+    QTest::addRow("LF alone, as a Linux editor saves it")
+        << QByteArray("Q~R~1.2.1980~0~0~~~~~\n\nS~T~03.04.1975~0~0~~~~~\n")
+        << QByteArray("Q~R~01.02.1980~0~0~~~~~\r\n\r\nS~T~03.04.1975~0~0~~~~~\r\n") << 3;
+    QTest::addRow("LF alone, the last line without it")
+        << QByteArray("Q~R~01.02.1980~0~0~~~~~\nS~T~03.04.1975~0~0~~~~~")
+        << QByteArray("Q~R~01.02.1980~0~0~~~~~\r\nS~T~03.04.1975~0~0~~~~~\r\n") << 2;
 }
 
 void ListFileTest::roundTripKeepsTheFile()
@@ -225,19 +235,80 @@ void ListFileTest::listFileIsTheOwnersOnly()
     QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
 }
 
-void ListFileTest::linkInPlaceOfTheListIsReplacedNotFollowed()
+void ListFileTest::listBehindALinkIsSavedToItsTarget_data()
 {
-    const QString elsewhere = folder_->folder() + "/fremd.dat";
-    folder_->writeBytes(elsewhere, "X~Y~01.01.1990~0~0~~~~~\r\n");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("second");
+    QTest::addRow("absolute link") << "@/sync/liste.dat"
+                                   << "";
+    QTest::addRow("relative link") << "../sync/liste.dat"
+                                   << "";
+    QTest::addRow("a link to a link") << "../sync/weiter.dat"
+                                      << "liste.dat";
+}
+
+// Users keep their list in a synced folder and link it into the data folder: every change
+// reaches the synced file, and the link stays.
+void ListFileTest::listBehindALinkIsSavedToItsTarget()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, second);
+    const QString sync = folder_->folder() + "/sync";
+    QVERIFY(QDir().mkdir(sync));
+    const QString target = sync + "/liste.dat";
+    folder_->writeBytes(target, "X~Y~01.01.1990~0~0~~~~~\r\n");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    if (!second.isEmpty())
+        QVERIFY(QFile::link(second, sync + "/weiter.dat"));
     const QString path = folder_->data("tovalinero.dat");
     QFile::remove(path);
-    QVERIFY(QFile::link(elsewhere, path));
+    if (link.startsWith('@'))
+        link = folder_->folder() + link.mid(1);
+    QVERIFY(QFile::link(link, path));
     form_->LoadBirthdayList();
+    QCOMPARE(form_->Grid1->RowCount(), 1);
     form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
     QVERIFY(form_->SaveBirthdayList());
-    QCOMPARE(folder_->readBytes(elsewhere), QByteArray("X~Y~01.01.1990~0~0~~~~~\r\n"));
-    QVERIFY(!QFileInfo(path).isSymLink());
-    QCOMPARE(folder_->readBytes(path).count("\r\n"), 2);
+
+    char text[4096];
+    const ssize_t length = ::readlink(QFile::encodeName(path).constData(), text, sizeof text);
+    QCOMPARE(QFile::decodeName(QByteArray(text, qMax<ssize_t>(length, 0))), link);
+    QCOMPARE(folder_->readBytes(target),
+             QByteArray("X~Y~01.01.1990~0~0~~~~~\r\nNeu~Person~02.02.2000~0~0~~~~~\r\n"));
+    QCOMPARE(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+    const QStringList inSync = QDir(sync).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList expected =
+        second.isEmpty() ? QStringList{"liste.dat"} : QStringList{"liste.dat", "weiter.dat"};
+    QCOMPARE(inSync, expected);
+    QVERIFY(seams_->prompt.messages.isEmpty());
+}
+
+void ListFileTest::missingListFileIsCreatedByTheFirstChange()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::remove(path);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, form_->LoadBirthdayList());
+    QVERIFY(form_->ListChangeAllowed());
+    form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
+    QVERIFY(form_->SaveBirthdayList());
+    QCOMPARE(folder_->readBytes(path), QByteArray("Neu~Person~02.02.2000~0~0~~~~~\r\n"));
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
+    QVERIFY(seams_->prompt.messages.isEmpty());
+}
+
+// A list file put in place after the start was never read: it is not written over.
+void ListFileTest::listFileThatAppearedAfterTheStartIsKept()
+{
+    const QString path = folder_->data("tovalinero.dat");
+    QFile::remove(path);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, form_->LoadBirthdayList());
+    const QByteArray list("A~B~01.01.1990~0~0~~~~~\r\n");
+    folder_->writeBytes(path, list);
+    form_->Grid1->AddRow("Neu\tPerson\t02.02.2000\t0\t0\t\t\t\t\t");
+    QVERIFY(!form_->SaveBirthdayList());
+    QCOMPARE(folder_->readBytes(path), list);
+    QCOMPARE(seams_->prompt.messages.size(), 1);
+    QVERIFY(seams_->prompt.messages[0].text.contains("Es wurde nichts geändert."));
 }
 
 void ListFileTest::pipeInPlaceOfTheListFailsTheLoad()
@@ -304,6 +375,10 @@ void ListFileTest::chosenListIsTakenAsTheLoadTakesIt_data()
         << "Zeile 3 enthält Binärdaten (ein Nullzeichen).";
     QTest::addRow("TAB in line 2, after a lone CR")
         << QByteArray("A\rB~\tC\r\n") << QStringList() << "Zeile 2 enthält einen Tabulator.";
+    QTest::addRow("LF alone ends each line")
+        << QByteArray("A~B~1.2.1980\nC~D\n") << QStringList{"A\tB\t01.02.1980", "C\tD"} << "";
+    QTest::addRow("LF alone, NUL in line 2")
+        << QByteArray("A~B\nC\0D\n", 8) << QStringList() << "Zeile 2 enthält Binärdaten (ein Nullzeichen).";
 }
 
 void ListFileTest::chosenListIsTakenAsTheLoadTakesIt()

@@ -9,6 +9,11 @@
 #include "common/sevtext.h"
 #include "platform/help.h"
 
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -53,6 +58,10 @@ private slots:
     void unreadableFileChangesNothing_data();
     void unreadableFileChangesNothing();
     void listTheProgramWroteIsTakenAsItStands();
+    void saveAsKeepsLinksAndModes_data();
+    void saveAsKeepsLinksAndModes();
+    void saveAsRefusesWhatIsNoFile_data();
+    void saveAsRefusesWhatIsNoFile();
     void failedSaveSaysSoAndKeepsTheTarget_data();
     void failedSaveSaysSoAndKeepsTheTarget();
     void killedSaveKeepsTheTarget();
@@ -315,6 +324,13 @@ void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile_data()
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n")
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n") << "liste";
     QTest::addRow("empty file, empty list") << QByteArray() << QByteArray() << "leer.dat";
+    QTest::addRow("LF alone ends each line, as a Linux editor saves it")
+        << QByteArray("A~A~1.1.1990~0~0~~~~~\nB~B~02.01.1990~0~0~~~~~\nC~C~03.01.1990~0~0~~~~~\n")
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~\r\n")
+        << "linux.dat";
+    QTest::addRow("a \";\" in a name of this program's list")
+        << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n")
+        << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n") << "semikolon.dat";
 }
 
 void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile()
@@ -365,6 +381,14 @@ void OpenAndSaveTest::unreadableFileChangesNothing_data()
                                      << "Zeile 2 enthält Binärdaten";
     QTest::addRow("a TAB inside") << "tab.dat" << QByteArray("A~B~01.01.1990~0~0~\t~~~~\r\n")
                                   << "Zeile 1 enthält einen Tabulator";
+    const QString importNamed = "Eine solche Liste übernehmen Sie mit \"Datei\" > \"Import von Tovalineroen "
+                                "aus der Free-Version\".";
+    QTest::addRow("a list of the free edition")
+        << "free.dat" << QByteArray("Anna;Meier;01.02.1980\r\nJ\xfcrgen;M\xfcller;3.4.1975\r\n")
+        << importNamed;
+    QTest::addRow("a list of the free edition, UTF-8 with LF")
+        << "free.txt" << QByteArray("Anna;Meier;01.02.1980\nJ\xc3\xbcrgen;M\xc3\xbcller;3.4.1975\n")
+        << importNamed;
 }
 
 void OpenAndSaveTest::unreadableFileChangesNothing()
@@ -402,6 +426,126 @@ void OpenAndSaveTest::listTheProgramWroteIsTakenAsItStands()
     QVERIFY(form.ReplaceBirthdayList(listPath()));
     QCOMPARE(rows(), QStringList{"A\tB\t01.02.1980"});
     QVERIFY(prompt().messages.isEmpty());
+}
+
+void OpenAndSaveTest::saveAsKeepsLinksAndModes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addRow("a new file, the owner's alone") << "new" << 0600;
+    QTest::addRow("a group-readable file stays so") << "file" << 0640;
+    QTest::addRow("a link to a group-readable file elsewhere") << "link" << 0640;
+    QTest::addRow("a link whose target is not there yet") << "dangling" << 0600;
+}
+
+// What the user saves over stays what it was: a link keeps pointing where it did and its
+// target receives the list, a file keeps the mode its owner gave it.
+void OpenAndSaveTest::saveAsKeepsLinksAndModes()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, mode);
+    loadList(ThreePersons);
+    const QString elsewhere = path("geteilt");
+    QVERIFY(QDir().mkdir(elsewhere));
+    const QString chosen = path("liste.dat");
+    QString target = kind == "new" || kind == "file" ? chosen : elsewhere + "/familie.dat";
+    if (kind == "file" || kind == "link") {
+        fixture_->folder->writeBytes(target, "alt\r\n");
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode_t(mode)), 0);
+    }
+    if (kind == "link" || kind == "dangling")
+        QVERIFY(QFile::link("geteilt/familie.dat", chosen));
+
+    prompt().fileAnswers = {chosen};
+    speichern1& save = Forms::Get<speichern1>();
+    save.sevText1->Button()->click();
+
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QVERIFY(!save.Label3->isHidden());
+    QCOMPARE(fixture_->folder->readBytes(target), ThreePersons);
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 07777), mode);
+    if (kind == "link" || kind == "dangling") {
+        char text[4096];
+        const ssize_t length = ::readlink(QFile::encodeName(chosen).constData(), text, sizeof text);
+        QCOMPARE(QByteArray(text, qMax<ssize_t>(length, 0)), QByteArray("geteilt/familie.dat"));
+    }
+    QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             target == chosen ? QStringList() : QStringList{"familie.dat"});
+    QCOMPARE(listFile(), ThreePersons);
+}
+
+void OpenAndSaveTest::saveAsRefusesWhatIsNoFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("a pipe")
+        << "pipe"
+        << "An dieser Stelle steht keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO).";
+    QTest::addRow("a link to a pipe")
+        << "link to pipe"
+        << ") steht keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO).";
+    QTest::addRow("a device") << "device"
+                              << "An dieser Stelle steht keine gewöhnliche Datei, sondern eine Gerätedatei.";
+    QTest::addRow("a socket") << "socket"
+                              << "An dieser Stelle steht keine gewöhnliche Datei, sondern ein Socket.";
+    QTest::addRow("a folder") << "folder"
+                              << "An dieser Stelle steht ein Ordner.";
+}
+
+// A pipe, a device node, a socket or a folder is no list: the save is refused with the reason,
+// and what stands there stays, also behind a link.
+void OpenAndSaveTest::saveAsRefusesWhatIsNoFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    loadList(ThreePersons);
+    const QString chosen = path("liste.dat");
+    const QString node = kind == "link to pipe" ? path("pipe") : chosen;
+    const QByteArray native = QFile::encodeName(node);
+    int socketFd = -1;
+    if (kind == "pipe" || kind == "link to pipe")
+        QCOMPARE(mkfifo(native.constData(), 0600), 0);
+    if (kind == "link to pipe")
+        QVERIFY(QFile::link("pipe", chosen));
+    if (kind == "device" && ::mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+        QSKIP("no device node can be made here (not the superuser)");
+    if (kind == "socket") {
+        socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(native.size()) < sizeof address.sun_path);
+        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+        QCOMPARE(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    if (kind == "folder")
+        QVERIFY(QDir().mkdir(chosen));
+    struct stat before;
+    QCOMPARE(::lstat(native.constData(), &before), 0);
+
+    prompt().fileAnswers = {chosen};
+    speichern1& save = Forms::Get<speichern1>();
+    save.sevText1->Button()->click();
+    if (socketFd >= 0)
+        ::close(socketFd);
+
+    QVERIFY(save.Label3->isHidden());
+    QCOMPARE(prompt().messages.size(), 1);
+    const MessageRequest& box = prompt().messages[0];
+    QCOMPARE(box.icon, MsgIcon::Critical);
+    QVERIFY(box.text.startsWith("Die Tovalinerosliste konnte nicht gespeichert werden:\n" +
+                                QDir::toNativeSeparators(chosen) + "\n\n"));
+    QVERIFY2(box.text.endsWith(reason), qPrintable(box.text));
+    struct stat after;
+    QCOMPARE(::lstat(native.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QFileInfo(chosen).isSymLink(), kind == "link to pipe");
+    QCOMPARE(QDir(fixture_->folder->folder())
+                 .entryList({"liste*", "pipe*", ".liste*"}, QDir::AllEntries | QDir::Hidden | QDir::System),
+             kind == "link to pipe" ? QStringList({"liste.dat", "pipe"}) : QStringList{"liste.dat"});
+    QCOMPARE(listFile(), ThreePersons);
 }
 
 void OpenAndSaveTest::failedSaveSaysSoAndKeepsTheTarget_data()

@@ -6,9 +6,15 @@
 #include "settings/settingsfile.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class StartupTest : public QObject
 {
@@ -19,6 +25,8 @@ private slots:
     void startShowsTheWelcomeTab();
     void missingSettingsFileStopsWithTheBox();
     void hugeListFileIsRefusedUnread();
+    void startFailureNamesItsCause_data();
+    void startFailureNamesItsCause();
     void startTab_data();
     void startTab();
     void startMinimisedGoesToTheTray_data();
@@ -101,6 +109,75 @@ void StartupTest::hugeListFileIsRefusedUnread()
     QCOMPARE(form.Grid1->RowCount(), 0);
     QVERIFY(!form.SaveBirthdayList());
     QCOMPARE(QFileInfo(list).size(), 40 * GiB);
+}
+
+void StartupTest::startFailureNamesItsCause_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("list file missing") << "missing"
+                                       << ""
+                                       << "Fehler: 53 - Datei nicht gefunden";
+    QTest::addRow("data folder read-only") << "read-only folder"
+                                           << "demnaechst.dat"
+                                           << "Fehler: 70 - Zugriff verweigert: Es fehlt die Berechtigung "
+                                              "zum Schreiben.";
+    QTest::addRow("list file unreadable") << "unreadable list"
+                                          << "tovalinero.dat"
+                                          << "Fehler: 70 - Zugriff verweigert: Es fehlt die Berechtigung "
+                                             "zum Lesen.";
+}
+
+// The start-up's box names the cause the system gave, and the file. Permissions bind only an
+// ordinary user, so the start runs in a child under one.
+void StartupTest::startFailureNamesItsCause()
+{
+    QFETCH(QString, situation);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    fixture_->writeList({"Anna~Meier~01.02.1980~0~1~~~~~"});
+    const ProgramFolderFixture& folder = *fixture_->folder;
+    if (!file.isEmpty())
+        message += "\n\n" + QDir::toNativeSeparators(folder.data(file));
+    if (situation == "missing") {
+        QFile::remove(folder.data("tovalinero.dat"));
+        start();
+        QCOMPARE(fixture_->seams->prompt.texts(), QStringList{message});
+        return;
+    }
+    const uid_t nobody = 65534;
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        QDirIterator it(folder.folder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        QVERIFY(::chown(QFile::encodeName(folder.folder()).constData(), nobody, nobody) == 0);
+        while (it.hasNext())
+            QVERIFY(::lchown(QFile::encodeName(it.next()).constData(), nobody, nobody) == 0);
+    }
+    if (situation == "read-only folder") {
+        QFile::remove(folder.data("demnaechst.dat"));
+        QVERIFY(::chmod(QFile::encodeName(folder.folder() + "/daten").constData(), 0555) == 0);
+    } else {
+        QVERIFY(::chmod(QFile::encodeName(folder.data("tovalinero.dat")).constData(), 0) == 0);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        if (asRoot && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            _exit(3);
+        start();
+        const QStringList shown = fixture_->seams->prompt.texts();
+        if (shown != QStringList{message}) {
+            std::fprintf(stderr, "shown: %s\n", qPrintable(shown.join('|')));
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    ::chmod(QFile::encodeName(folder.folder() + "/daten").constData(), 0700);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 void StartupTest::startTab_data()

@@ -122,6 +122,9 @@ private slots:
     void readOnlyFileIsNotSavedOver();
     void personalFilesAreOwnerOnlyFromTheFirstByte_data();
     void personalFilesAreOwnerOnlyFromTheFirstByte();
+    void existingModeIsKeptOrNarrowed_data();
+    void existingModeIsKeptOrNarrowed();
+    void linkLoopIsRefused();
     void highBytesDecodeWhereverTheyStand();
     void readLineNReadsTheFileAsItStandsNow();
     void readLineNRefusesAFileNoTextFileCanBe();
@@ -400,6 +403,8 @@ void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte_data()
         QTest::addRow("%s, new", writer) << writer << false;
         QTest::addRow("%s, over a file readable by all", writer) << writer << true;
     }
+    // A file the user saves over keeps its mode; a new one is his alone.
+    QTest::addRow("save-as, new") << "save-as" << false;
 }
 
 // Under umask 022, a file of personal data is the owner's alone before its first byte is
@@ -435,6 +440,11 @@ void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte()
         write = [content, data] {
             WriteBackupEntries({BackupEntry{"C:\\daten\\einstellungen.dat", content}}, data + "/");
         };
+    } else if (writer == "save-as") {
+        target = folder.folder() + "/liste.dat";
+        fixture.writeList({"Anna~Meier~01.02.1980~0~1~~~~~a@example.org"});
+        fixture.form().LoadBirthdayList();
+        write = [&fixture, target] { fixture.form().WriteBirthdayListTo(target); };
     } else if (writer == "template") {
         target = folder.data("standard.html");
         write = [target] {
@@ -472,6 +482,57 @@ void TextFilesTest::personalFilesAreOwnerOnlyFromTheFirstByte()
     }
     QVERIFY(QFile::exists(target));
     QCOMPARE(modeOf(target), OwnerOnly);
+}
+
+void TextFilesTest::existingModeIsKeptOrNarrowed_data()
+{
+    QTest::addColumn<int>("access");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    const int plain = int(FileAccess::Default);
+    const int owner = int(FileAccess::OwnerOnly);
+    const int chosen = int(FileAccess::OwnerOnlyWhenNew);
+    QTest::addRow("plain, new") << plain << 0 << 0644;
+    QTest::addRow("plain, over a group-readable file") << plain << 0640 << 0640;
+    QTest::addRow("owner-only, new") << owner << 0 << 0600;
+    QTest::addRow("owner-only, over a file readable by all") << owner << 0644 << 0600;
+    QTest::addRow("chosen, new") << chosen << 0 << 0600;
+    QTest::addRow("chosen, over a group-readable file") << chosen << 0640 << 0640;
+    QTest::addRow("chosen, over a file readable by all") << chosen << 0644 << 0644;
+}
+
+void TextFilesTest::existingModeIsKeptOrNarrowed()
+{
+    QFETCH(int, access);
+    QFETCH(int, before);
+    QFETCH(int, after);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("liste.dat");
+    if (before) {
+        QVERIFY(WriteFileAtomic(path, "alt"));
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
+    }
+    const Umask usual(022);
+    QString reason;
+    QVERIFY2(WriteFileAtomic(path, "neu", &reason, FileAccess(access)), qPrintable(reason));
+    QCOMPARE(ReadFileBytes(path).value(), QByteArray("neu"));
+    QCOMPARE(int(modeOf(path)), after);
+}
+
+// Links that point at each other lead to no file: the save is refused and both stay.
+void TextFilesTest::linkLoopIsRefused()
+{
+    QTemporaryDir folder;
+    const QString first = folder.filePath("eins.dat");
+    QVERIFY(QFile::link("zwei.dat", first));
+    QVERIFY(QFile::link("eins.dat", folder.filePath("zwei.dat")));
+    QString reason;
+    QVERIFY(!WriteFileAtomic(first, "neu", &reason, FileAccess::OwnerOnly));
+    QCOMPARE(reason, QStringLiteral("Die Verknüpfung führt im Kreis und zu keiner Datei."));
+    QCOMPARE(
+        QDir(folder.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{"eins.dat", "zwei.dat"}));
+    QVERIFY(QFileInfo(first).isSymLink());
 }
 
 void TextFilesTest::highBytesDecodeWhereverTheyStand()
