@@ -17,6 +17,7 @@ class Form1 : public QMainWindow, public Ui::Form1
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
     // Start-up and shut-down.
     void Form_Load();
@@ -134,6 +135,8 @@ private:
     void FillUpcomingGrid(const QStringList& lines);
     QString LastCheckText() const;
 
+    // Watches the list grid's viewports; it must go before the grid does.
+    QObject* columnSharer_ = nullptr;
     bool checkRunning_ = false;
     bool listLoaded_ = false;
     // The start-up found no list file: the first change may create it.

@@ -116,6 +116,13 @@ private:
 
 } // namespace
 
+// The grid's viewports are deleted inside the grid's own destruction, and each sends its last
+// event to the filters then, when the grid is no grid any more: the sharer stops watching first.
+Form1::~Form1()
+{
+    delete columnSharer_;
+}
+
 void Form1::BuildToolbar()
 {
     Coolbar1 = new Coolbar(toolbarArea);
@@ -147,7 +154,7 @@ void Form1::BuildToolbar()
     for (const int key : {Qt::Key_Return, Qt::Key_Enter})
         connect(new QShortcut(QKeySequence(key), Grid1, nullptr, nullptr, Qt::WidgetShortcut),
                 &QShortcut::activated, this, [this] { changeSelectedPerson(*this); });
-    new ColumnSharer(Grid1);
+    columnSharer_ = new ColumnSharer(Grid1);
 
     // Tab goes through the list tab as it reads: the toolbar, the search box, the list.
     QWidget* order[] = {sevTabStrip1->tabBar(), Coolbar1->Button("neu"), Coolbar1->Button("aendern"),

@@ -4,6 +4,7 @@
 #include "common/germanlocale.h"
 #include "common/keyboard.h"
 #include "common/programicon.h"
+#include "platform/programfolderlock.h"
 
 #include <QApplication>
 
@@ -17,6 +18,10 @@ int main(int argc, char** argv)
     UseGermanLocale();
     UseKeyboardConventions();
 
+    // Held until the process ends, past the last window: mail transfers may still finish then.
+    ProgramFolderLock folderLock;
+    if (!folderLock.TakeForStart())
+        return 1;
     Forms::Get<Form1>().Form_Load();
     return RunMessageLoop();
 }

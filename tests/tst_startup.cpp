@@ -3,12 +3,15 @@
 
 #include "app/messageloop.h"
 #include "common/forms.h"
+#include "platform/programfolder.h"
+#include "platform/programfolderlock.h"
 #include "settings/settingsfile.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -43,6 +46,10 @@ private slots:
     void endDuringStartUpEndsTheProgram_data();
     void endDuringStartUpEndsTheProgram();
     void programIconShowsInWindowAndTray();
+    void secondStartWhileTheProgramRuns();
+    void folderLock_data();
+    void folderLock();
+    void lockStaysWithThisProgram();
 
 private:
     Form1& start();
@@ -417,6 +424,189 @@ void StartupTest::programIconShowsInWindowAndTray()
     form.showMinimized();
     QVERIFY(fixture_->seams->tray.shown);
     QVERIFY(!fixture_->seams->tray.icon.pixmap(16, 16).isNull());
+}
+
+namespace
+{
+
+// Every file and folder under the data folder with its mode and bytes.
+QStringList DataFolderState()
+{
+    QStringList state;
+    QDirIterator it(DataFolder(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        QString line = entry.filePath() + " " + QString::number(entry.permissions(), 16);
+        if (entry.isFile() && !entry.isSymLink()) {
+            QFile file(entry.filePath());
+            line +=
+                " " + QString::fromLatin1((file.open(QIODevice::ReadOnly) ? file.readAll() : "?").toHex());
+        } else {
+            line += " -> " + entry.symLinkTarget();
+        }
+        state << line;
+    }
+    state.sort();
+    return state;
+}
+
+// %1: the data folder.
+QString InUseText()
+{
+    return "Tovalinero Pro läuft bereits mit den Daten in\n%1\n\nEin zweites Mal startet es dort nicht, "
+           "denn beide Programme würden dieselbe Tovalinerosliste schreiben. Das laufende Programm finden "
+           "Sie in der Taskleiste oder als Symbol im Infobereich.";
+}
+
+} // namespace
+
+// The program itself runs on the folder and holds it until it dies, even by SIGKILL: a start
+// meanwhile says so and ends with every file of the data folder as it was; after the kill the
+// next start runs.
+void StartupTest::secondStartWhileTheProgramRuns()
+{
+    const ProgramFolderFixture& folder = *fixture_->folder;
+    const QString upcoming = folder.data("demnaechst.dat");
+    folder.writeBytes(upcoming, "alt;1\r\n");
+    QVERIFY(QFile::copy(TOVALINERO_BUILD_DIR "/tovalinero", folder.programPath()));
+    QProcess first;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    first.setProcessEnvironment(environment);
+    first.setProcessChannelMode(QProcess::ForwardedChannels);
+    first.start(folder.programPath(), {});
+    QVERIFY(first.waitForStarted());
+    // Its start-up empties the coming-birthday file, which it does once it holds the folder.
+    QTRY_VERIFY_WITH_TIMEOUT(folder.readBytes(upcoming) != "alt;1\r\n" || first.state() != QProcess::Running,
+                             120000);
+    QCOMPARE(first.state(), QProcess::Running);
+    const QStringList before = DataFolderState();
+
+    ProgramFolderLock second;
+    QVERIFY(!second.TakeForStart());
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{InUseText().arg(QDir::toNativeSeparators(DataFolder()))});
+    QCOMPARE(fixture_->seams->prompt.messages[0].icon, MsgIcon::Information);
+    QCOMPARE(fixture_->seams->prompt.messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(fixture_->seams->prompt.messages[0].title, QStringLiteral("Tovalinero"));
+    QCOMPARE(DataFolderState(), before);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.kill();
+    QVERIFY(first.waitForFinished());
+    QCOMPARE(first.exitStatus(), QProcess::CrashExit);
+    QVERIFY(second.TakeForStart());
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
+    fixture_->writeList({"Anna~Meier~01.02.1980~0~1~~~~~"});
+    Form1& form = start();
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
+    QCOMPARE(form.Grid1->RowCount(), 1);
+}
+
+enum class LockSetUp {
+    Nothing,
+    HeldHere,
+    LeftByAKilledProgram,
+    OnlyReadable,
+    NoDataFolder,
+    ReadOnlyDataFolder,
+    DanglingLink
+};
+Q_DECLARE_METATYPE(LockSetUp)
+Q_DECLARE_METATYPE(ProgramFolderLock::Outcome)
+
+void StartupTest::folderLock_data()
+{
+    using Outcome = ProgramFolderLock::Outcome;
+    QTest::addColumn<LockSetUp>("setUp");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("box");
+    QTest::addRow("first start") << LockSetUp::Nothing << Outcome::Taken << QString();
+    QTest::addRow("held by another start") << LockSetUp::HeldHere << Outcome::InUse << InUseText();
+    QTest::addRow("lock file of a killed program")
+        << LockSetUp::LeftByAKilledProgram << Outcome::Taken << QString();
+    QTest::addRow("lock file only readable") << LockSetUp::OnlyReadable << Outcome::Taken << QString();
+    // The start-up reports the missing list itself.
+    QTest::addRow("no data folder") << LockSetUp::NoDataFolder << Outcome::NothingToGuard << QString();
+    QTest::addRow("data folder only readable")
+        << LockSetUp::ReadOnlyDataFolder << Outcome::NothingToGuard << QString();
+    QTest::addRow("dangling link as lock file")
+        << LockSetUp::DanglingLink << Outcome::Failed
+        << "Tovalinero Pro startet nicht, denn im Datenordner\n%1\nlässt sich die Sperrdatei "
+           "\".tovalinero.lock\" nicht anlegen oder sperren, die einen "
+           "zweiten Start auf denselben Daten verhindert.\n\nDer Ordner ist nicht vorhanden.";
+}
+
+// What a start finds in the data folder: whether it runs, and what it says when it does not; a
+// start that does not run leaves the folder as it was.
+void StartupTest::folderLock()
+{
+    QFETCH(LockSetUp, setUp);
+    QFETCH(ProgramFolderLock::Outcome, outcome);
+    QFETCH(QString, box);
+    const QString data = DataFolder();
+    if (!box.isEmpty())
+        box = box.arg(QDir::toNativeSeparators(data));
+    const QString lockFile = ProgramFolderLock::FilePath(data);
+    ProgramFolderLock other;
+    switch (setUp) {
+    case LockSetUp::Nothing:
+        break;
+    case LockSetUp::HeldHere:
+        QCOMPARE(other.Take(data), ProgramFolderLock::Outcome::Taken);
+        break;
+    case LockSetUp::LeftByAKilledProgram:
+        QVERIFY(QFile(lockFile).open(QIODevice::WriteOnly));
+        break;
+    case LockSetUp::OnlyReadable:
+        QVERIFY(QFile(lockFile).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(lockFile, QFile::ReadOwner));
+        break;
+    case LockSetUp::NoDataFolder:
+        QVERIFY(QDir(data).removeRecursively());
+        break;
+    case LockSetUp::ReadOnlyDataFolder:
+        if (::geteuid() == 0)
+            QSKIP("the superuser writes into any folder");
+        QVERIFY(QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner));
+        break;
+    case LockSetUp::DanglingLink:
+        QVERIFY(QFile::link(fixture_->folder->folder() + "/fehlt/sperre", lockFile));
+        break;
+    }
+    const QStringList before = DataFolderState();
+
+    ProgramFolderLock lock;
+    QCOMPARE(lock.TakeForStart(), box.isEmpty());
+    QCOMPARE(fixture_->seams->prompt.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+    if (!box.isEmpty())
+        QCOMPARE(fixture_->seams->prompt.messages[0].icon,
+                 outcome == ProgramFolderLock::Outcome::Failed ? MsgIcon::Critical : MsgIcon::Information);
+    if (outcome != ProgramFolderLock::Outcome::Taken || setUp != LockSetUp::Nothing)
+        QCOMPARE(DataFolderState(), before);
+    ProgramFolderLock again;
+    QCOMPARE(again.Take(data),
+             outcome == ProgramFolderLock::Outcome::Taken ? ProgramFolderLock::Outcome::InUse : outcome);
+    if (setUp == LockSetUp::ReadOnlyDataFolder)
+        QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The lock is this program's alone: a program it starts (the desktop's spreadsheet, a browser)
+// does not keep it, and it goes with the lock's holder.
+void StartupTest::lockStaysWithThisProgram()
+{
+    const QString data = DataFolder();
+    auto lock = std::make_unique<ProgramFolderLock>();
+    QCOMPARE(lock->Take(data), ProgramFolderLock::Outcome::Taken);
+    QProcess started;
+    started.start("sleep", {"600"});
+    QVERIFY(started.waitForStarted());
+    lock.reset();
+    ProgramFolderLock next;
+    QCOMPARE(next.Take(data), ProgramFolderLock::Outcome::Taken);
+    started.kill();
+    started.waitForFinished();
 }
 
 QTEST_MAIN(StartupTest)
