@@ -881,3 +881,43 @@ QString MailHtmlDocument(const QString& html)
            QStringLiteral("', sans-serif; font-size:") + number(font.pointSizeF()) +
            QStringLiteral("pt;\">\n") + content + QStringLiteral("\n</body></html>");
 }
+
+QString MailPlainText(const QString& html)
+{
+    QTextDocument document;
+    document.setHtml(QString(html).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    QStringList lines;
+    qreal spaceBelow = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString line;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().isImageFormat())
+                line += fragment.charFormat().stringProperty(QTextFormat::ImageAltText);
+            else
+                line += fragment.text();
+        }
+        line.replace(QChar::LineSeparator, QLatin1Char('\n')).replace(QChar::Nbsp, QLatin1Char(' '));
+        line.remove(QChar::ObjectReplacementCharacter);
+        // A blank at the end of a line shows nowhere.
+        static const QRegularExpression blanksAtLineEnd(QStringLiteral("[ \\t]+(?=\\n|$)"));
+        line.remove(blanksAtLineEnd);
+        if (const QTextList* list = block.textList()) {
+            const QTextListFormat::Style style = list->format().style();
+            const bool bullet = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+                                style == QTextListFormat::ListSquare;
+            line.prepend(bullet ? QStringLiteral("- ") : list->itemText(block) + QLatin1Char(' '));
+        }
+        const QTextBlockFormat format = block.blockFormat();
+        if (!lines.isEmpty() && !line.isEmpty() && std::max(spaceBelow, format.topMargin()) > 0 &&
+            !lines.last().isEmpty())
+            lines << QString();
+        lines << line;
+        spaceBelow = format.bottomMargin();
+    }
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    while (!lines.isEmpty() && lines.first().trimmed().isEmpty())
+        lines.removeFirst();
+    return lines.join(QLatin1Char('\n'));
+}

@@ -29,3 +29,8 @@ QString CompactHtml(const QTextDocument& document);
 // it did in the editor; a whole document (a template written by hand, a text stored by earlier
 // versions) goes out as it is.
 QString MailHtmlDocument(const QString& html);
+
+// The text of a greeting's HTML for its plain part: paragraphs, line breaks, list items and
+// table cells on lines of their own, an empty line where paragraphs have spacing between them,
+// tags gone and character references read; pictures show their alternative text, if any.
+QString MailPlainText(const QString& html);
