@@ -108,7 +108,8 @@ QString HTMLed::DocumentHTML() const
 
 void HTMLed::SetDocumentHTML(const QString& html)
 {
-    editor_->setHtml(html);
+    // A line end after the last element would be read as a blank at the end of the text.
+    editor_->setHtml(html.trimmed());
     editor_->document()->setDefaultFont(GreetingFont());
 }
 

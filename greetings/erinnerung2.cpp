@@ -54,8 +54,9 @@ erinnerung2::erinnerung2(QWidget* parent) : QDialog(parent)
     Label3->setWordWrap(true);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    // The person's name and address as the list holds them, never as markup.
+    // The person's name and address as the list holds them, never as markup, and whole.
     Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
     QFont nameFont = Label1->font();
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.25);

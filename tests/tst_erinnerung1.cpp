@@ -213,6 +213,8 @@ void Erinnerung1Test::namesWithMarkupShowAsTheListHoldsThem_data()
                                           << "Meier";
     QTest::addRow("ampersand and brackets") << "Anna"
                                             << "Müller & Söhne <GmbH>";
+    QTest::addRow("a long name") << "Dora&lt;EMAIL&gt;"
+                                 << "Müller & Söhne <GmbH> von und zu Hohenstein-Ernstthal und Umgebung";
 }
 
 // The name line shows the name exactly as the list holds it, though it reads like markup.
@@ -226,6 +228,12 @@ void Erinnerung1Test::namesWithMarkupShowAsTheListHoldsThem()
     QCOMPARE(window.Label1->text(), nameLine);
     QCOMPARE(window.Label1->textFormat(), Qt::PlainText);
     QCOMPARE(window.Label4->textFormat(), Qt::PlainText);
+    // All of it, on as many lines as it takes.
+    QTRY_VERIFY(window.Label1->height() >=
+                window.Label1->fontMetrics()
+                    .boundingRect(QRect(0, 0, window.Label1->width(), 1000), Qt::TextWordWrap, nameLine)
+                    .height());
+    QVERIFY(window.Label1->mapTo(&window, window.Label1->rect().topRight()).x() < window.width());
 }
 
 void Erinnerung1Test::laterActivationsChangeNothing()

@@ -199,6 +199,9 @@ private slots:
         QTest::addRow("character references") << "Herz &lt;3"
                                               << "Dora&lt;EMAIL&gt;"
                                               << "herz&amp;co@example.org";
+        QTest::addRow("a long name") << "Dora&lt;EMAIL&gt;"
+                                     << "Müller & Söhne <GmbH> von und zu Hohenstein-Ernstthal"
+                                     << "dora@example.org";
     }
 
     void namesWithMarkupShowAsTheListHoldsThem()
@@ -218,6 +221,12 @@ private slots:
         w.open();
         QCOMPARE(w.Label1->text(), first + " " + last + " (46)");
         QCOMPARE(w.Label1->textFormat(), Qt::PlainText);
+        // All of it, on as many lines as it takes.
+        QTRY_VERIFY(w.Label1->height() >= w.Label1->fontMetrics()
+                                              .boundingRect(QRect(0, 0, w.Label1->width(), 1000),
+                                                            Qt::TextWordWrap, w.Label1->text())
+                                              .height());
+        QVERIFY(w.Label1->geometry().right() < w.width());
         const QString status =
             "Ein Tovalinerosgruß wurde heute bereits an \r\n< " + email + " > abgeschickt.";
         QTRY_COMPARE_WITH_TIMEOUT(w.lblStatus->text(), status, 15000);

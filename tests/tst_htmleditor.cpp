@@ -294,6 +294,8 @@ private slots:
     void greetingStoredByEarlierVersionsStillLoads();
     void writtenOrPastedDocumentKeepsItsLook_data();
     void writtenOrPastedDocumentKeepsItsLook();
+    void handWrittenLineEndsAddNoBlanks_data();
+    void handWrittenLineEndsAddNoBlanks();
     void templateWithATableSavedAndReopened_data();
     void templateWithATableSavedAndReopened();
 
@@ -1187,6 +1189,32 @@ void HtmlEditorTest::writtenOrPastedDocumentKeepsItsLook()
         QVERIFY2(!stored.contains("-qt-"), qPrintable(stored));
     // Only a page colour needs the body element.
     QCOMPARE(stored.contains("<body"), html.contains("<body bgcolor"));
+}
+
+void HtmlEditorTest::handWrittenLineEndsAddNoBlanks_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("shown");
+    QTest::addRow("line end at the end") << EncodeCp1252(QString::fromUtf8("<p>Herzliche Grüße</p>\r\n\r\n"))
+                                         << QString::fromUtf8("Herzliche Grüße");
+    QTest::addRow("line end before a table")
+        << QByteArray("<h2>Hallo</h2>\r\n<table border=\"1\"><tr><td>Tag</td></tr></table>\r\n")
+        << "Hallo\nTag\n";
+}
+
+// A template written by hand in an editor of Windows: its line ends add no blank to the text,
+// which the user would find behind the last word or before a table.
+void HtmlEditorTest::handWrittenLineEndsAddNoBlanks()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, shown);
+    fixture_->folder->writeBytes(templatePath(), file);
+    QString text;
+    openTemplate([&](HTML_Editor& editor) {
+        text = editor.HTMLed1->Editor()->toPlainText();
+        editor.Command3->click();
+    });
+    QCOMPARE(text, shown);
 }
 
 void HtmlEditorTest::templateWithATableSavedAndReopened_data()
