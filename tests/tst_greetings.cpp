@@ -102,6 +102,22 @@ void setAccount(const ProgramFolderFixture& folder)
     folder.setSetting(Settings::GreetingSubject, QStringLiteral("Alles Gute zum Tovalinero!"));
 }
 
+// Sends the person's greeting to a real server on this machine and gives the one message it
+// received; every message box shown on the way fails the test.
+void sendOneGreeting(bool standard, const FakeSeams& seams, QByteArray* received)
+{
+    SmtpServer server;
+    QVERIFY(server.start({}));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    HostWindow host;
+
+    host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
+
+    QCOMPARE(seams.prompt.messages.size(), 0);
+    QCOMPARE(server.messages().size(), 1);
+    *received = server.messages().first();
+}
+
 } // namespace
 
 class TestGreetings : public QObject
@@ -681,16 +697,11 @@ private slots:
                               EncodeCp1252(QString(stored).replace("\n", "\r\n")));
         else
             PersonGreetingHtml = stored;
-        SmtpServer server;
-        QVERIFY(server.start({}));
-        SmtpControl::SetPortOverrideForTests(server.port());
-        HostWindow host;
-
-        host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
-
-        QCOMPARE(seams.prompt.messages.size(), 0);
-        QCOMPARE(server.messages().size(), 1);
-        const QString html = SmtpServer::HtmlPart(server.messages().first());
+        QByteArray received;
+        sendOneGreeting(standard, seams, &received);
+        if (QTest::currentTestFailed())
+            return;
+        const QString html = SmtpServer::HtmlPart(received);
         QCOMPARE(html.count("<html", Qt::CaseInsensitive), 1);
         QCOMPARE(html.count("<body", Qt::CaseInsensitive), 1);
         QVERIFY(!html.contains("1252"));
@@ -708,8 +719,7 @@ private slots:
         QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
         cursor.setPosition(bold + 12);
         QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Normal));
-        QCOMPARE(folder.readBytes(folder.data("emails/2026_anna@example.org_Jürgen.eml")),
-                 server.messages().first());
+        QCOMPARE(folder.readBytes(folder.data("emails/2026_anna@example.org_Jürgen.eml")), received);
     }
 
     // The plain part of a greeting is the text its HTML shows.
@@ -790,16 +800,11 @@ private slots:
         const QString ownText = QStringLiteral(
             "<p>Liebe &lt;VORNAME&gt; &lt;NACHNAME&gt;,</p><p>alles Gute!<br>&lt;ABSENDERNAME&gt;</p>");
         PersonGreetingHtml = ownText;
-        SmtpServer server;
-        QVERIFY(server.start({}));
-        SmtpControl::SetPortOverrideForTests(server.port());
-        HostWindow host;
-
-        host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
-
-        QCOMPARE(seams.prompt.messages.size(), 0);
-        QCOMPARE(server.messages().size(), 1);
-        const SmtpServer::MimeParts parts = SmtpServer::ParseMime(server.messages().first());
+        QByteArray received;
+        sendOneGreeting(standard, seams, &received);
+        if (QTest::currentTestFailed())
+            return;
+        const SmtpServer::MimeParts parts = SmtpServer::ParseMime(received);
         QCOMPARE(parts.types, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
         QString text = parts.texts.value("text/plain");
         text.replace("\r\n", "\n");
