@@ -330,7 +330,7 @@ struct BlockLook {
     bool joinsLines() const { return tag == QLatin1String("div"); }
 };
 
-// What the HTML reader gives the elements the writer uses, in pixels above and below.
+// What the HTML reader gives a <p> above and below, in pixels.
 constexpr qreal ParagraphMargin = 12;
 
 BlockLook lookOf(const QTextBlock& block, const Surroundings& around, qreal indentWidth, bool inList)
@@ -426,6 +426,17 @@ QString listTag(QTextListFormat::Style style, QString* type)
     }
 }
 
+QString lengthAttribute(const char* name, const QTextLength& length)
+{
+    if (length.type() == QTextLength::FixedLength)
+        return QLatin1Char(' ') + QLatin1String(name) + QStringLiteral("=\"") + number(length.rawValue()) +
+               QLatin1Char('"');
+    if (length.type() == QTextLength::PercentageLength)
+        return QLatin1Char(' ') + QLatin1String(name) + QStringLiteral("=\"") + number(length.rawValue()) +
+               QStringLiteral("%\"");
+    return {};
+}
+
 QString tableHtml(const QTextTable& table, const Surroundings& around, qreal indentWidth);
 
 // The paragraphs and tables of one frame (the document, a table cell), in their order.
@@ -448,13 +459,10 @@ public:
         const BlockLook look = lookOf(block, around_, indentWidth_, false);
         const QTextBlockFormat format = block.blockFormat();
         if (format.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)) {
-            const QTextLength width = format.lengthProperty(QTextFormat::BlockTrailingHorizontalRulerWidth);
-            QString rule = QStringLiteral("<hr");
-            if (width.type() == QTextLength::FixedLength)
-                rule += QStringLiteral(" width=\"") + number(width.rawValue()) + QLatin1Char('"');
-            else if (width.type() == QTextLength::PercentageLength)
-                rule += QStringLiteral(" width=\"") + number(width.rawValue()) + QStringLiteral("%\"");
-            addElement(rule + QLatin1Char('>'));
+            addElement(QStringLiteral("<hr") +
+                       lengthAttribute(
+                           "width", format.lengthProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)) +
+                       QLatin1Char('>'));
             return;
         }
         if (block.text().isEmpty()) {
@@ -680,17 +688,6 @@ QString frameContentHtml(QTextFrame::iterator it, const QTextFrame::iterator& en
         first = false;
     }
     return writer.finish();
-}
-
-QString lengthAttribute(const char* name, const QTextLength& length)
-{
-    if (length.type() == QTextLength::FixedLength)
-        return QLatin1Char(' ') + QLatin1String(name) + QStringLiteral("=\"") + number(length.rawValue()) +
-               QLatin1Char('"');
-    if (length.type() == QTextLength::PercentageLength)
-        return QLatin1Char(' ') + QLatin1String(name) + QStringLiteral("=\"") + number(length.rawValue()) +
-               QStringLiteral("%\"");
-    return {};
 }
 
 QString backgroundAttribute(const QTextFormat& format)

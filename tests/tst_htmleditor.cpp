@@ -1128,6 +1128,9 @@ void HtmlEditorTest::writtenOrPastedDocumentKeepsItsLook_data()
         << "<table border=\"1\"><tr><td>allein</td></tr></table>";
     QTest::addRow("text right after a table")
         << "<table border=\"1\"><tr><td>a</td></tr></table>Viele Grüße<br>von <b>Anna</b>";
+    QTest::addRow("blanks kept right after a table")
+        << "<table border=\"1\"><tr><td>a</td></tr></table><span style=\"white-space:pre-wrap\">  zwei  "
+           "Blanks</span>";
     QTest::addRow("empty line and text after a table")
         << "<table border=\"1\"><tr><td>a</td></tr></table><div><br>Gruß</div><div "
            "align=\"center\">Mitte</div>";
