@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QRegularExpression>
+#include <QTextDocument>
 #include <algorithm>
 #include <numeric>
 
@@ -150,8 +151,16 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
         return QVariant();
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole)
         return rows[index.row()].Cell(index.column());
+    if (role == Qt::ToolTipRole) {
+        // A tooltip shows text that looks like markup as markup; a cell shows as it is.
+        const QString text = rows[index.row()].Cell(index.column());
+        if (!Qt::mightBeRichText(text))
+            return text;
+        return QStringLiteral("<span style=\"white-space:pre-wrap;\">") + text.toHtmlEscaped() +
+               QStringLiteral("</span>");
+    }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(alignmentOf(columns[index.column()].alignment));
     return QVariant();

@@ -87,7 +87,10 @@ bool HTMLed::LoadFile(const QString& path, QString* error)
         return true;
     }
     const std::optional<QByteArray> bytes = ReadFileBytes(path, error);
-    SetDocumentHTML(bytes ? DecodeCp1252(*bytes) : QString());
+    // The reader takes a CR for text: before a table it would leave a blank in the line above.
+    SetDocumentHTML(
+        bytes ? DecodeCp1252(*bytes).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n')
+              : QString());
     return bytes.has_value();
 }
 
@@ -105,7 +108,8 @@ QString HTMLed::DocumentHTML() const
 
 void HTMLed::SetDocumentHTML(const QString& html)
 {
-    editor_->setHtml(html);
+    // A line end after the last element would be read as a blank at the end of the text.
+    editor_->setHtml(html.trimmed());
     editor_->document()->setDefaultFont(GreetingFont());
 }
 

@@ -20,7 +20,8 @@ class TextFormatActions;
 
 // The free e-mail composer, shown modally from the manual reminder window with the recipient
 // preset. It sends through its own SMTP control with the mail account of the settings; the
-// control leaves the copy daten/emails/<yyyyMMdd HHmmss>.eml. Whatever a send brings, the window
+// control leaves the copy daten/emails/<yyyyMMdd HHmmss>.eml ("<yyyyMMdd HHmmss> (2).eml" for a
+// second mail in the same second). Whatever a send brings, the window
 // keeps recipients, subject, body, attachments, priority and read receipt, so the message can go
 // out again. Closing the window discards the message; one that was written and has not gone out
 // is discarded only when the user says so (the Esc key does not close the window). The controls
@@ -93,7 +94,7 @@ private:
 };
 
 // Where the control leaves the copy of a mail sent at that moment:
-// program folder/daten/emails/<yyyyMMdd HHmmss>.eml.
+// program folder/daten/emails/<yyyyMMdd HHmmss>.eml, numbered by the control when it is taken.
 QString ComposerCopyFilePath(const QDateTime& sentAt);
 // 1 for "High", 3 for "Normal", 5 for "Low".
 int PriorityNumber(const QString& priority);

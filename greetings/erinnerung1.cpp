@@ -107,10 +107,14 @@ erinnerung1::erinnerung1(QWidget* parent) : QDialog(parent)
     sevTabStrip1->setObjectName("sevTabStrip1");
     Label1 = new QLabel(sevTabStrip1);
     Label1->setObjectName("Label1");
+    // The person's name as the list holds it, never as markup, and whole.
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
     Label1->setStyleSheet("font-weight: bold; font-size: 12pt;");
     Label1->setAlignment(Qt::AlignCenter);
     Label4 = new QLabel("n/v", sevTabStrip1);
     Label4->setObjectName("Label4");
+    Label4->setTextFormat(Qt::PlainText);
     // The label reads out the sign itself; its caption is the description.
     Label4->setAccessibleDescription("Sternzeichen");
     Label4->setStyleSheet("font-weight: bold; font-size: 12pt;");

@@ -54,15 +54,20 @@ erinnerung2::erinnerung2(QWidget* parent) : QDialog(parent)
     Label3->setWordWrap(true);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    // The person's name and address as the list holds them, never as markup, and whole.
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
     QFont nameFont = Label1->font();
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.25);
     Label1->setFont(nameFont);
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setWordWrap(true);
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setTextFormat(Qt::PlainText);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);

@@ -108,11 +108,28 @@ void processPendingOnce()
 
 } // namespace
 
-QString FillPlaceholders(QString text)
+QString FillPlaceholders(const QString& text)
 {
-    for (const Placeholder& p : placeholders())
-        text.replace(p.text, *p.value, Qt::CaseSensitive);
-    return text;
+    // One pass: a value arrives as the list holds it, even when it reads like a placeholder.
+    static const QString start = QStringLiteral("&lt;");
+    QString filled;
+    filled.reserve(text.size());
+    qsizetype done = 0;
+    for (qsizetype at = text.indexOf(start); at >= 0; at = text.indexOf(start, done)) {
+        filled += QStringView(text).mid(done, at - done);
+        const auto found =
+            std::find_if(placeholders().begin(), placeholders().end(),
+                         [&](const Placeholder& p) { return QStringView(text).mid(at).startsWith(p.text); });
+        if (found == placeholders().end()) {
+            filled += start;
+            done = at + start.size();
+        } else {
+            filled += found->value->toHtmlEscaped();
+            done = at + found->text.size();
+        }
+    }
+    filled += QStringView(text).mid(done);
+    return filled;
 }
 
 QString CopyFileName(const QString& year, const QString& address, const QString& firstName)
@@ -240,18 +257,17 @@ void Send(Body body, const WindowParts& parts)
     if (gone())
         return;
 
+    // The person's own text stays as the list holds it, so a second try fills it alike.
     QString html;
     if (body == Body::Individual) {
-        PersonGreetingHtml = FillPlaceholders(PersonGreetingHtml);
-        html = PersonGreetingHtml;
+        html = FillPlaceholders(PersonGreetingHtml);
         ShowBusyPointer();
     } else {
         ShowBusyPointer();
         GreetingWorkBox scratch;
         GreetingWorkBox* box = workBox ? workBox.data() : &scratch;
         box->LoadFile(DataFile(QStringLiteral("standard.html")));
-        for (const Placeholder& p : placeholders())
-            box->SetText(box->Text().replace(p.text, *p.value, Qt::CaseSensitive));
+        box->SetText(FillPlaceholders(box->Text()));
         html = box->Text();
     }
 
@@ -267,7 +283,7 @@ void Send(Body body, const WindowParts& parts)
     smtp->SetToAddress(PersonEmail);
     smtp->SetSubject(Settings::Read(Settings::GreetingSubject));
     smtp->SetHtmlBody(MailHtmlDocument(html));
-    smtp->SetTextBody(html);
+    smtp->SetTextBody(MailPlainText(html));
     smtp->SetPlainAlternative(true);
     smtp->SetKeepCopy(true);
     smtp->SetTempFolder(ProgramFolder() + QStringLiteral("/daten/temp"));

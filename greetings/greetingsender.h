@@ -14,10 +14,10 @@ class GreetingWorkBox;
 //   1. this year's copy file daten/emails/<yyyy>_<PersonEmail>_<PersonFirstName>.eml (see
 //      CopyFileName) exists: the window's already-sent notice, nothing else happens;
 //   2. the body: the standard template daten/standard.html loaded into the window's hidden work
-//      box, or PersonGreetingHtml itself (which then keeps the filled text), with the eight
-//      placeholders replaced in order; hourglass pointer. Stored without a document frame, it
-//      goes out in one that declares UTF-8 and the greeting font (MailHtmlDocument); the plain
-//      alternative is the body as it stands;
+//      box, or PersonGreetingHtml (which keeps the person's text as the list holds it), with the
+//      eight placeholders replaced by the person's data, escaped for HTML; hourglass pointer.
+//      Stored without a document frame, it goes out in one that declares UTF-8 and the greeting
+//      font (MailHtmlDocument); the plain alternative is its text (MailPlainText);
 //   3. progress bar shown, send button disabled;
 //   4. the window's SMTP control set from settings lines 6 to 14; the server line may name a
 //      port ("host:587"), else port 25;
@@ -97,8 +97,9 @@ void HandleSendStart(QProgressBar* progressBar);
 void HandleProgress(QProgressBar* progressBar, int percent);
 void HandleLog(const QString& line);
 
-// The eight placeholders, replaced in order, each by the current value of its variable.
-QString FillPlaceholders(QString text);
+// The eight placeholders, each by the current value of its variable escaped for HTML, in one
+// pass: a value that holds a placeholder's text arrives as it is, exactly as the list holds it.
+QString FillPlaceholders(const QString& text);
 // "<year>_<address>_<firstName>.eml", exactly so while it fits in 255 bytes of UTF-8 and holds
 // no character a common file system refuses. Otherwise those characters become "_", address
 // and first name are shortened from their ends, and "~" with a short hash of the full address

@@ -1,5 +1,6 @@
 #include "greetings/smtpcontrol.h"
 
+#include "common/fileerrors.h"
 #include "common/textfile.h"
 #include "platform/clock.h"
 
@@ -11,6 +12,7 @@
 #include <QMimeDatabase>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QUuid>
 
 #include <curl/curl.h>
@@ -24,6 +26,8 @@
 #include <optional>
 #include <thread>
 
+#include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +105,82 @@ bool makeOwnerOnlyPath(const QString& folder)
     return QDir().mkdir(info.absoluteFilePath(),
                         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) ||
            QFileInfo(folder).isDir();
+}
+
+// What ext4, NTFS, APFS and their kin allow for one name.
+constexpr qsizetype MaxFileNameBytes = 255;
+
+// The name of the n-th copy under one name: "x.eml", "x (2).eml", "x (3).eml", ... , shortened
+// where the mark would make it too long for the file system.
+QString numberedName(const QString& path, int n)
+{
+    if (n == 1)
+        return path;
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString mark = QStringLiteral(" (%1)").arg(n) + suffix;
+    QString base = info.fileName().chopped(suffix.size());
+    while (!base.isEmpty() && (base + mark).toUtf8().size() > MaxFileNameBytes)
+        base.chop(base.size() > 1 && base.back().isLowSurrogate() ? 2 : 1);
+    return info.absolutePath() + QLatin1Char('/') + base + mark;
+}
+
+enum class Placed { Yes, NameTaken, Failed };
+
+// Gives the file at from the name to, unless something (a file, a link, a folder) stands there.
+Placed placeWithoutReplacing(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return Placed::Yes;
+    if (errno == EEXIST)
+        return Placed::NameTaken;
+    if (errno != EINVAL && errno != ENOSYS)
+        return Placed::Failed;
+#endif
+    // A file system that cannot rename without replacing may still link without replacing.
+    if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return Placed::Yes;
+    }
+    if (errno == EEXIST)
+        return Placed::NameTaken;
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return Placed::Failed;
+    struct stat info;
+    if (::lstat(target.constData(), &info) == 0)
+        return Placed::NameTaken;
+    return ::rename(source.constData(), target.constData()) == 0 ? Placed::Yes : Placed::Failed;
+}
+
+// Writes the copy whole beside the others and then gives it its name, never one that is taken:
+// two messages sent within the same second both keep their copy. A kill while it is written
+// leaves no copy under the name.
+bool writeNewCopy(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.Kopie-XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
+        *error = GermanWriteReason(path, file.errorString(), bytes.size());
+        return false;
+    }
+    file.close();
+    for (int n = 1; n <= 1000; ++n) {
+        const QString name = numberedName(path, n);
+        switch (placeWithoutReplacing(file.fileName(), name)) {
+        case Placed::Yes:
+            file.setAutoRemove(false);
+            return true;
+        case Placed::NameTaken:
+            continue;
+        case Placed::Failed:
+            *error = GermanWriteReason(name, qt_error_string(errno), bytes.size());
+            return false;
+        }
+    }
+    *error = QStringLiteral("Unter diesem Namen gibt es schon zu viele Kopien.");
+    return false;
 }
 
 bool hasLineBreak(const QString& text)
@@ -914,7 +994,7 @@ int SmtpControl::Send()
             s->progress(100);
             // Here rather than in Send: the control may be gone by now.
             if (!copyFile.isEmpty())
-                s->copyFailed = !WriteFileAtomic(copyFile, s->upload, &s->copyError, FileAccess::OwnerOnly);
+                s->copyFailed = !writeNewCopy(copyFile, s->upload, &s->copyError);
         }
         curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
         curl_slist_free_all(rcpt);

@@ -31,7 +31,9 @@ std::optional<QString> AttachmentProblem(const QString& path);
 // store. A recipient or subject holding CR or LF is refused. The log never shows credentials.
 //
 // The copy file receives exactly the bytes that were sent, and only after the server accepted
-// the message; its folder and the temporary folder are created when they are missing.
+// the message; its folder and the temporary folder are created when they are missing. A copy
+// never replaces anything: where its name is taken (two mails in one second), it is numbered
+// "name (2).eml", "name (3).eml", ...
 //
 // Deleting the control (its window closes) or the program's end stops a transfer while it
 // connects, authenticates or names sender and recipients. Once the message data has started

@@ -184,6 +184,8 @@ MsgAnswer QtPrompt::message(const MessageRequest& request)
 {
     OwnedDialog<QMessageBox> box(boxIcon(request.icon), request.title, displayText(request.text),
                                  standardButtons(request.buttons), QApplication::activeWindow());
+    // The texts name persons and files as they are, never as markup.
+    box->setTextFormat(Qt::PlainText);
     if (request.defaultAnswer)
         box->setDefaultButton(standardButton(*request.defaultAnswer));
     return answerOf(box.exec(), request.buttons);

@@ -134,6 +134,8 @@ private slots:
     void failures_data();
     void failures();
     void copyThatCannotBeWrittenIsReported();
+    void copyWhoseNameIsTakenGetsANumber_data();
+    void copyWhoseNameIsTakenGetsANumber();
     void copiesAreTheOwnersAlone();
     void closingWhileTheServerAnswersKeepsTheMail();
     void serverLineMayNameThePort();
@@ -422,11 +424,13 @@ void ComposerTest::sendsTheFormattedMail()
     QCOMPARE(window.sevEmailBetreff->Text(), QStringLiteral("Grüße aus Köln"));
     QCOMPARE(window.RichTextBox1->toPlainText(), QStringLiteral("Hallo Anna,\nerstens\nzweitens"));
 
-    // The same message again within the same second: sent again, the copy replaced.
+    // The same message again within the same second: sent again, and both copies are kept.
     window.Command16->click();
     QCOMPARE(server.messages().size(), 2);
-    QCOMPARE(QDir(folder_->data("emails")).entryList(QDir::Files), QStringList{CopyName});
-    QCOMPARE(folder_->readBytes(copyPath()), server.messages().last());
+    QCOMPARE(QDir(folder_->data("emails")).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"20261231 235959 (2).eml", CopyName}));
+    QCOMPARE(folder_->readBytes(copyPath()), server.messages().first());
+    QCOMPARE(folder_->readBytes(copyPath("20261231 235959 (2).eml")), server.messages().last());
 }
 
 void ComposerTest::priorityAndReadReceipt_data()
@@ -611,6 +615,61 @@ void ComposerTest::copyThatCannotBeWrittenIsReported()
     QVERIFY(box.text.contains(CopyName));
     QCOMPARE(box.icon, MsgIcon::Exclamation);
     QVERIFY(window.Command16->isEnabled());
+}
+
+void ComposerTest::copyWhoseNameIsTakenGetsANumber_data()
+{
+    QTest::addColumn<QStringList>("there");
+    QTest::addColumn<QString>("written");
+    QTest::addRow("nothing there") << QStringList{} << CopyName;
+    QTest::addRow("the copy of a mail sent in the same second")
+        << QStringList{CopyName} << "20261231 235959 (2).eml";
+    QTest::addRow("two copies there")
+        << QStringList{CopyName, "20261231 235959 (2).eml"} << "20261231 235959 (3).eml";
+    QTest::addRow("a link that leads nowhere")
+        << QStringList{"link:" + CopyName} << "20261231 235959 (2).eml";
+    QTest::addRow("only a numbered copy there") << QStringList{"20261231 235959 (2).eml"} << CopyName;
+}
+
+// Two mails sent within one second both keep their copy: a name that is taken gets a number, and
+// what stood there stays as it was.
+void ComposerTest::copyWhoseNameIsTakenGetsANumber()
+{
+    QFETCH(QStringList, there);
+    QFETCH(QString, written);
+    setAccount();
+    QMap<QString, QByteArray> before;
+    for (QString name : there) {
+        if (name.startsWith("link:")) {
+            name = name.mid(5);
+            QVERIFY(QFile::link(folder_->data("nirgends.eml"), copyPath(name)));
+            continue;
+        }
+        before.insert(name, "earlier mail " + name.toUtf8());
+        folder_->writeBytes(copyPath(name), before.value(name));
+    }
+    SmtpServer server;
+    QVERIFY(server.start({}));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    eMail_Fenster& window = open();
+    write(window, "anna@example.org", "", "Noch eine", "<p>Text</p>");
+
+    window.Command16->click();
+
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QCOMPARE(server.messages().size(), 1);
+    QCOMPARE(folder_->readBytes(copyPath(written)), server.messages().first());
+    QCOMPARE(QFile::permissions(copyPath(written)), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                        QFileDevice::ReadUser | QFileDevice::WriteUser);
+    for (auto it = before.begin(); it != before.end(); ++it)
+        QCOMPARE(folder_->readBytes(copyPath(it.key())), it.value());
+    QStringList names = there;
+    names.replaceInStrings("link:", "");
+    names << written;
+    names.sort();
+    QCOMPARE(QDir(folder_->data("emails")).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+             names);
+    QVERIFY(!QFile::exists(folder_->data("nirgends.eml")));
 }
 
 // The copy of a sent mail holds the whole message: under the usual umask 022 it is the owner's

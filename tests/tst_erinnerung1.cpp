@@ -39,6 +39,8 @@ private slots:
     void loadPlaysTheSoundAndShowsTheFirstTab();
     void figures_data();
     void figures();
+    void namesWithMarkupShowAsTheListHoldsThem_data();
+    void namesWithMarkupShowAsTheListHoldsThem();
     void laterActivationsChangeNothing();
     void copyPutsTheFiguresOnTheClipboard();
     void mailLinkHasNoRecipient();
@@ -197,6 +199,41 @@ void Erinnerung1Test::figures()
     QCOMPARE(window.sevBerechnung->toPlainText(), QString(text).replace("\r\n", "\n"));
     // The greetings fill the birthday placeholder with the whole date.
     QCOMPARE(Globale_Variablen::PersonBirthday, born);
+}
+
+void Erinnerung1Test::namesWithMarkupShowAsTheListHoldsThem_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addRow("tags") << "<b>Fett</b>"
+                          << "Meier";
+    QTest::addRow("a character reference") << "Herz &lt;3"
+                                           << "Meier";
+    QTest::addRow("a placeholder's text") << "Dora&lt;EMAIL&gt;"
+                                          << "Meier";
+    QTest::addRow("ampersand and brackets") << "Anna"
+                                            << "Müller & Söhne <GmbH>";
+    QTest::addRow("a long name") << "Dora&lt;EMAIL&gt;"
+                                 << "Müller & Söhne <GmbH> von und zu Hohenstein-Ernstthal und Umgebung";
+}
+
+// The name line shows the name exactly as the list holds it, though it reads like markup.
+void Erinnerung1Test::namesWithMarkupShowAsTheListHoldsThem()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    setPerson(first, last, "01.02.1980");
+    erinnerung1& window = open();
+    const QString nameLine = first + " " + last + " (46)";
+    QCOMPARE(window.Label1->text(), nameLine);
+    QCOMPARE(window.Label1->textFormat(), Qt::PlainText);
+    QCOMPARE(window.Label4->textFormat(), Qt::PlainText);
+    // All of it, on as many lines as it takes.
+    QTRY_VERIFY(window.Label1->height() >=
+                window.Label1->fontMetrics()
+                    .boundingRect(QRect(0, 0, window.Label1->width(), 1000), Qt::TextWordWrap, nameLine)
+                    .height());
+    QVERIFY(window.Label1->mapTo(&window, window.Label1->rect().topRight()).x() < window.width());
 }
 
 void Erinnerung1Test::laterActivationsChangeNothing()

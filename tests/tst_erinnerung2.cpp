@@ -3,6 +3,7 @@
 #include "common/globale_variablen.h"
 #include "greetings/erinnerung2.h"
 #include "greetings/frmlog.h"
+#include "greetings/greetingsender.h"
 #include "greetings/smtpcontrol.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
@@ -183,6 +184,54 @@ private slots:
         QTest::mouseClick(w.Command1, Qt::LeftButton);
         FlushDeletedWindows();
         QVERIFY(!Forms::Loaded<erinnerung2>());
+    }
+
+    // Name line and status line show the person's name and address exactly as the list holds
+    // them, though they read like markup.
+    void namesWithMarkupShowAsTheListHoldsThem_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("email");
+        QTest::addRow("tags") << "<b>Fett</b>"
+                              << "Muster"
+                              << "<i>fett</i>@example.org";
+        QTest::addRow("character references") << "Herz &lt;3"
+                                              << "Dora&lt;EMAIL&gt;"
+                                              << "herz&amp;co@example.org";
+        QTest::addRow("a long name") << "Dora&lt;EMAIL&gt;"
+                                     << "Müller & Söhne <GmbH> von und zu Hohenstein-Ernstthal"
+                                     << "dora@example.org";
+    }
+
+    void namesWithMarkupShowAsTheListHoldsThem()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QString, email);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        setPerson(1);
+        PersonFirstName = first;
+        PersonLastName = last;
+        PersonEmail = email;
+        folder.writeBytes(GreetingSender::CopyFilePath(email, first), "earlier greeting");
+        erinnerung2& w = Forms::Get<erinnerung2>();
+        w.open();
+        QCOMPARE(w.Label1->text(), first + " " + last + " (46)");
+        QCOMPARE(w.Label1->textFormat(), Qt::PlainText);
+        // All of it, on as many lines as it takes.
+        QTRY_VERIFY(w.Label1->height() >= w.Label1->fontMetrics()
+                                              .boundingRect(QRect(0, 0, w.Label1->width(), 1000),
+                                                            Qt::TextWordWrap, w.Label1->text())
+                                              .height());
+        QVERIFY(w.Label1->geometry().right() < w.width());
+        const QString status =
+            "Ein Tovalinerosgruß wurde heute bereits an \r\n< " + email + " > abgeschickt.";
+        QTRY_COMPARE_WITH_TIMEOUT(w.lblStatus->text(), status, 15000);
+        QCOMPARE(w.lblStatus->textFormat(), Qt::PlainText);
+        QCOMPARE(seams.prompt.messages.size(), 0);
     }
 
     // The send one second after opening, without a countdown: its outcome in the status line.

@@ -102,6 +102,22 @@ void setAccount(const ProgramFolderFixture& folder)
     folder.setSetting(Settings::GreetingSubject, QStringLiteral("Alles Gute zum Tovalinero!"));
 }
 
+// Sends the person's greeting to a real server on this machine and gives the one message it
+// received; every message box shown on the way fails the test.
+void sendOneGreeting(bool standard, const FakeSeams& seams, QByteArray* received)
+{
+    SmtpServer server;
+    QVERIFY(server.start({}));
+    SmtpControl::SetPortOverrideForTests(server.port());
+    HostWindow host;
+
+    host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
+
+    QCOMPARE(seams.prompt.messages.size(), 0);
+    QCOMPARE(server.messages().size(), 1);
+    *received = server.messages().first();
+}
+
 } // namespace
 
 class TestGreetings : public QObject
@@ -121,7 +137,8 @@ private slots:
         FlushDeletedWindows();
     }
 
-    // Eight placeholders in order, exact and case-sensitive; earlier values are searched again.
+    // Eight placeholders, exact and case-sensitive; the values go in escaped for HTML, so the
+    // greeting shows them as the list holds them, also when they read like markup or a placeholder.
     void placeholders_data()
     {
         QTest::addColumn<QString>("firstName");
@@ -138,17 +155,20 @@ private slots:
                                           << "AnnaAnna";
         QTest::addRow("other capitals and plain brackets stay")
             << "Anna"
-            << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;"
-            << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT;";
-        QTest::addRow("a later placeholder inside a value") << "&lt;EMAIL&gt;"
-                                                            << "&lt;VORNAME&gt;"
-                                                            << "anna@example.org";
-        QTest::addRow("an earlier placeholder inside a value stays") << "&lt;VORNAME&gt;"
-                                                                     << "&lt;VORNAME&gt;"
-                                                                     << "&lt;VORNAME&gt;";
-        QTest::addRow("no escaping of the values") << "<b>Anna</b> & Co"
-                                                   << "&lt;VORNAME&gt;"
-                                                   << "<b>Anna</b> & Co";
+            << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT; &lt;VORNAME &lt;"
+            << "&lt;Vorname&gt; <VORNAME> &LT;VORNAME&GT; &lt;VORNAME &lt;";
+        QTest::addRow("a placeholder's text in a value") << "&lt;EMAIL&gt;"
+                                                         << "&lt;VORNAME&gt;"
+                                                         << "&amp;lt;EMAIL&amp;gt;";
+        QTest::addRow("a placeholder in plain brackets in a value") << "Dora<EMAIL>"
+                                                                    << "&lt;VORNAME&gt;!"
+                                                                    << "Dora&lt;EMAIL&gt;!";
+        QTest::addRow("the same placeholder in a value") << "&lt;VORNAME&gt;"
+                                                         << "&lt;VORNAME&gt;"
+                                                         << "&amp;lt;VORNAME&amp;gt;";
+        QTest::addRow("markup in a value") << "<b>Anna</b> & Co \"A\""
+                                           << "&lt;VORNAME&gt;"
+                                           << "&lt;b&gt;Anna&lt;/b&gt; &amp; Co &quot;A&quot;";
         QTest::addRow("empty text") << "Anna"
                                     << ""
                                     << "";
@@ -223,8 +243,10 @@ private slots:
         if (standard)
             QVERIFY(host.box->Text().contains("Hallo Anna Muster,"));
         else
+            // The person's own text stays as the list holds it.
             QCOMPARE(PersonGreetingHtml,
-                     QStringLiteral("<p>Liebe Anna, &lt;Vorname&gt; <VORNAME> Jürgen</p>"));
+                     QStringLiteral(
+                         "<p>Liebe &lt;VORNAME&gt;, &lt;Vorname&gt; <VORNAME> &lt;ABSENDERNAME&gt;</p>"));
         // The protocol went to the status window, which nobody showed.
         frmlog* log = Forms::Loaded<frmlog>();
         QVERIFY(log);
@@ -331,7 +353,8 @@ private slots:
         QCOMPARE(smtp.UserName(), authentication ? QStringLiteral("anna.konto") : QString());
         QCOMPARE(smtp.ReadReceipt(), readReceipt);
         QCOMPARE(smtp.Subject(), QStringLiteral("Alles Gute zum Tovalinero!"));
-        QCOMPARE(smtp.TextBody(), smtp.HtmlBody());
+        QVERIFY2(smtp.TextBody().startsWith("Hallo Anna Muster,\n\nzu Deinem Tovalinero am 30.01.1980"),
+                 qPrintable(smtp.TextBody()));
         QCOMPARE(smtp.TempFolder(), folder.folder() + "/daten/temp");
         QCOMPARE(smtp.CopyFile(), folder.folder() + "/daten/emails/2026_anna@example.org_Anna.eml");
         QVERIFY(smtp.Attachments().isEmpty());
@@ -674,16 +697,11 @@ private slots:
                               EncodeCp1252(QString(stored).replace("\n", "\r\n")));
         else
             PersonGreetingHtml = stored;
-        SmtpServer server;
-        QVERIFY(server.start({}));
-        SmtpControl::SetPortOverrideForTests(server.port());
-        HostWindow host;
-
-        host.send(standard ? GreetingSender::Body::Standard : GreetingSender::Body::Individual);
-
-        QCOMPARE(seams.prompt.messages.size(), 0);
-        QCOMPARE(server.messages().size(), 1);
-        const QString html = SmtpServer::HtmlPart(server.messages().first());
+        QByteArray received;
+        sendOneGreeting(standard, seams, &received);
+        if (QTest::currentTestFailed())
+            return;
+        const QString html = SmtpServer::HtmlPart(received);
         QCOMPARE(html.count("<html", Qt::CaseInsensitive), 1);
         QCOMPARE(html.count("<body", Qt::CaseInsensitive), 1);
         QVERIFY(!html.contains("1252"));
@@ -701,8 +719,104 @@ private slots:
         QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
         cursor.setPosition(bold + 12);
         QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Normal));
-        QCOMPARE(folder.readBytes(folder.data("emails/2026_anna@example.org_Jürgen.eml")),
-                 server.messages().first());
+        QCOMPARE(folder.readBytes(folder.data("emails/2026_anna@example.org_Jürgen.eml")), received);
+    }
+
+    // The plain part of a greeting is the text its HTML shows.
+    void mailPlainText_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("plain");
+        QTest::addRow("paragraphs and line breaks")
+            << "<p>Hallo Anna,</p>\n<p>alles Gute\nund viel Glück!<br>\nDein Jürgen</p>"
+            << "Hallo Anna,\n\nalles Gute und viel Glück!\nDein Jürgen";
+        QTest::addRow("lines of one element") << "<div>eins<br>\nzwei<br>\n<br>\ndrei</div>"
+                                              << "eins\nzwei\n\ndrei";
+        QTest::addRow("character references")
+            << "<div>Müller &amp; Söhne &lt;GmbH&gt; &quot;A&quot;&nbsp;&#x1F600;</div>"
+            << "Müller & Söhne <GmbH> \"A\" \U0001F600";
+        QTest::addRow("a whole document")
+            << "<html><head><title>Gruß</title><style>p { color: red; }</style></head>"
+               "<body><p><b>Fett</b> und <a href=\"https://example.org\">Link</a></p>"
+               "</body></html>"
+            << "Fett und Link";
+        QTest::addRow("lists")
+            << "<div>davor</div><ul><li>eins</li><li>zwei</li></ul><ol><li>erstens</li></ol>"
+            << "davor\n\n- eins\n- zwei\n\n1. erstens";
+        QTest::addRow("table and pictures")
+            << "<table><tr><td>Tag</td><td>30.01.</td></tr></table><div><img src=\"herz.png\" alt=\"Herz\"> "
+               "<img src=\"x.png\"></div>"
+            << "Tag\n30.01.\n\nHerz";
+        QTest::addRow("empty") << ""
+                               << "";
+    }
+
+    void mailPlainText()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, plain);
+        QCOMPARE(MailPlainText(html), plain);
+    }
+
+    // A stored text with a page colour goes out as one document with that colour and the font.
+    void pageColourGoesOutWithTheDocument()
+    {
+        const QString html = MailHtmlDocument("<body bgcolor=\"#ffffcc\">\n<div>Gelb</div>\n</body>");
+        QCOMPARE(html.count("<body"), 1);
+        QVERIFY2(html.contains("<body bgcolor=\"#ffffcc\" style=\"font-family:'Arial', sans-serif; "
+                               "font-size:11pt;\">\n<div>Gelb</div>\n</body></html>"),
+                 qPrintable(html));
+        QVERIFY(html.startsWith("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                "charset=utf-8\">"));
+    }
+
+    // Names holding "&", "<" and a placeholder's text arrive as the list holds them, in both parts;
+    // the plain part is the text of the HTML, the HTML part the template or own text as it is.
+    void bothPartsShowTheNamesAsTyped_data()
+    {
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<QString>("plain");
+        QTest::addRow("standard template")
+            << true
+            << "Hallo Dora<EMAIL> Müller & Söhne <GmbH>,\n\nzu Deinem Tovalinero am 30.01.1980 gratuliere "
+               "ich "
+               "Dir ganz herzlich und wünsche Dir alles Gute, viel Gesundheit, Glück und Erfolg für das neue "
+               "Lebensjahr!\n\nIch hoffe, es geht Dir gut in 10115 Berlin, Hauptstraße 1.\n\nHerzliche "
+               "Grüße\n"
+               "Jürgen\n\nDiese Nachricht ging an anna@example.org.";
+        QTest::addRow("own text") << false
+                                  << "Liebe Dora<EMAIL> Müller & Söhne <GmbH>,\n\nalles Gute!\nJürgen";
+    }
+
+    void bothPartsShowTheNamesAsTyped()
+    {
+        QFETCH(bool, standard);
+        QFETCH(QString, plain);
+        FakeSeams seams;
+        ProgramFolderFixture folder;
+        setAccount(folder);
+        setPerson(QStringLiteral("Dora<EMAIL>"));
+        PersonLastName = QStringLiteral("Müller & Söhne <GmbH>");
+        const QString ownText = QStringLiteral(
+            "<p>Liebe &lt;VORNAME&gt; &lt;NACHNAME&gt;,</p><p>alles Gute!<br>&lt;ABSENDERNAME&gt;</p>");
+        PersonGreetingHtml = ownText;
+        QByteArray received;
+        sendOneGreeting(standard, seams, &received);
+        if (QTest::currentTestFailed())
+            return;
+        const SmtpServer::MimeParts parts = SmtpServer::ParseMime(received);
+        QCOMPARE(parts.types, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
+        QString text = parts.texts.value("text/plain");
+        text.replace("\r\n", "\n");
+        QCOMPARE(text.trimmed(), plain);
+        const QString html = parts.texts.value("text/html");
+        QVERIFY2(html.contains("Dora&lt;EMAIL&gt; Müller &amp; Söhne &lt;GmbH&gt;"), qPrintable(html));
+        QTextDocument shown;
+        shown.setHtml(html);
+        QVERIFY2(shown.toPlainText().contains("Dora<EMAIL> Müller & Söhne <GmbH>,"),
+                 qPrintable(shown.toPlainText()));
+        QVERIFY(!shown.toPlainText().contains("anna@example.org Müller"));
+        QCOMPARE(PersonGreetingHtml, ownText);
     }
 
     // A list entry cannot make the copy land outside the copy folder.

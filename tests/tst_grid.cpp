@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 
 class GridTest : public QObject
 {
@@ -20,6 +21,8 @@ private slots:
     void clearEmptiesInOneStep();
     void setCellKeepsTheOtherCells_data();
     void setCellKeepsTheOtherCells();
+    void tooltipShowsTheCellAsItIs_data();
+    void tooltipShowsTheCellAsItIs();
 
 private:
     std::unique_ptr<Grid> grid_;
@@ -224,6 +227,32 @@ void GridTest::setCellKeepsTheOtherCells()
         QCOMPARE(grid_->Cell(2, i), cells.value(i - 1));
     QCOMPARE(grid_->RowText(1), QStringLiteral("vorher"));
     QCOMPARE(grid_->RowText(3), QStringLiteral("nachher"));
+}
+
+void GridTest::tooltipShowsTheCellAsItIs_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addRow("tags") << "<b>Fett</b>";
+    QTest::addRow("a character reference") << "Herz &lt;3";
+    QTest::addRow("a placeholder's text") << "Dora&lt;EMAIL&gt;";
+    QTest::addRow("blanks") << "<i>a</i>  b";
+    QTest::addRow("plain") << "Anna";
+}
+
+// A tooltip reads what looks like markup as markup; a name's tooltip shows the name as the list
+// holds it.
+void GridTest::tooltipShowsTheCellAsItIs()
+{
+    QFETCH(QString, name);
+    grid_->AddRow(name + "\tMeier");
+    const QString tip = grid_->Model()->index(0, 0).data(Qt::ToolTipRole).toString();
+    QTextDocument shown;
+    if (Qt::mightBeRichText(tip))
+        shown.setHtml(tip);
+    else
+        shown.setPlainText(tip);
+    QCOMPARE(shown.toPlainText(), name);
+    QCOMPARE(grid_->Model()->index(0, 0).data(Qt::DisplayRole).toString(), name);
 }
 
 QTEST_MAIN(GridTest)

@@ -18,8 +18,10 @@
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -29,6 +31,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <QTextTable>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -183,6 +186,62 @@ void verifyCompact(const QString& stored)
                  qPrintable(qtMarkup + (": " + stored)));
 }
 
+// What the editor shows of its document, in a window of a fixed size. The first layout with a
+// font not used before may differ in its last bits from later ones, so that one is thrown away.
+QImage shownBy(HTMLed& ed)
+{
+    QTextEdit* editor = ed.Editor();
+    editor->resize(520, 900);
+    editor->viewport()->grab();
+    editor->document()->markContentsDirty(0, editor->document()->characterCount());
+    return editor->viewport()->grab().toImage();
+}
+
+// What the reader finds in the tables of a document: their frames, cells and cell colours.
+void collectFrames(QTextFrame* frame, QList<QTextFrame*>& frames)
+{
+    for (QTextFrame* child : frame->childFrames()) {
+        frames << child;
+        collectFrames(child, frames);
+    }
+}
+
+QStringList tablesOf(const QTextDocument& document)
+{
+    QStringList tables;
+    QList<QTextFrame*> frames;
+    collectFrames(document.rootFrame(), frames);
+    for (QTextFrame* frame : frames) {
+        const auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table)
+            continue;
+        const QTextTableFormat format = table->format();
+        QString text = QStringLiteral("%1x%2 border %3 spacing %4 padding %5 width %6/%7")
+                           .arg(table->rows())
+                           .arg(table->columns())
+                           .arg(format.border())
+                           .arg(format.cellSpacing())
+                           .arg(format.cellPadding())
+                           .arg(format.width().type())
+                           .arg(format.width().rawValue());
+        for (int row = 0; row < table->rows(); ++row)
+            for (int column = 0; column < table->columns(); ++column) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                if (cell.row() == row && cell.column() == column)
+                    text += QStringLiteral(" [%1,%2 %3x%4 %5]")
+                                .arg(row)
+                                .arg(column)
+                                .arg(cell.rowSpan())
+                                .arg(cell.columnSpan())
+                                .arg(cell.format().background().style() == Qt::NoBrush
+                                         ? QStringLiteral("-")
+                                         : cell.format().background().color().name());
+            }
+        tables << text;
+    }
+    return tables;
+}
+
 } // namespace
 
 class HtmlEditorTest : public QObject
@@ -233,6 +292,12 @@ private slots:
     void shippedTemplateSavedLooksTheSame();
     void greetingStoredByEarlierVersionsStillLoads_data();
     void greetingStoredByEarlierVersionsStillLoads();
+    void writtenOrPastedDocumentKeepsItsLook_data();
+    void writtenOrPastedDocumentKeepsItsLook();
+    void handWrittenLineEndsAddNoBlanks_data();
+    void handWrittenLineEndsAddNoBlanks();
+    void templateWithATableSavedAndReopened_data();
+    void templateWithATableSavedAndReopened();
 
 private:
     void openTemplate(const std::function<void(HTML_Editor&)>& act);
@@ -242,6 +307,18 @@ private:
     // The same for the first person of the list as it stands.
     QString editFirstPersonsGreeting(const std::function<void(HTML_Editor&)>& act, bool takeOver);
     QByteArray templateBytes() const { return fixture_->folder->readBytes(templatePath()); }
+    // The template as stored, its CR LF line ends read as LF; false when a line ends otherwise.
+    bool readTemplate(QString* text) const
+    {
+        const QByteArray bytes = templateBytes();
+        *text = DecodeCp1252(bytes).replace("\r\n", "\n");
+        return bytes.count("\n") == bytes.count("\r\n");
+    }
+    QStringList listFileLines() const
+    {
+        return SplitLinesAtCr(
+            DecodeCp1252(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"))));
+    }
     QString templatePath() const { return fixture_->folder->data("standard.html"); }
     FakePrompt& prompt() { return fixture_->seams->prompt; }
     std::unique_ptr<FormFixture> fixture_;
@@ -658,8 +735,7 @@ void HtmlEditorTest::ownGreetingGoesBackIntoTheListFile()
         QVERIFY(field.contains('\n'));
     // The entry form took it over and the list file kept its shape.
     QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
-    const QStringList lines =
-        SplitLinesAtCr(DecodeCp1252(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"))));
+    const QStringList lines = listFileLines();
     QCOMPARE(lines.size(), 1);
     const QStringList fields = lines[0].split('~');
     QCOMPARE(fields.size(), 10);
@@ -951,14 +1027,11 @@ void HtmlEditorTest::greetingKeepsItsFormattingThroughStoring()
     QString stored;
     if (standard) {
         openTemplate(write);
-        const QByteArray bytes = templateBytes();
-        QCOMPARE(bytes.count("\n"), bytes.count("\r\n"));
-        stored = DecodeCp1252(bytes).replace("\r\n", "\n");
+        QVERIFY(readTemplate(&stored));
         openTemplate(readBack);
     } else {
         editOwnGreeting(write, true);
-        const QStringList lines = SplitLinesAtCr(
-            DecodeCp1252(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat"))));
+        const QStringList lines = listFileLines();
         QCOMPARE(lines.size(), 1);
         stored = lines[0].split('~').value(5);
         fixture_->form().LoadBirthdayList();
@@ -1031,6 +1104,193 @@ void HtmlEditorTest::greetingStoredByEarlierVersionsStillLoads()
     verifyRenderedAlike(*original.Editor()->document(), *read);
     verifyCompact(stored);
     QVERIFY2(stored.contains("Liebe <b>Anna</b>,"), qPrintable(stored));
+}
+
+void HtmlEditorTest::writtenOrPastedDocumentKeepsItsLook_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addRow("table with borders, widths and cell colours")
+        << "<p>Liebe &lt;VORNAME&gt;,</p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
+           "width=\"80%\" "
+           "style=\"border-color:#ff0000;border-collapse:collapse\"><tr><td width=\"30%\" "
+           "bgcolor=\"#00ff00\">Tag</td><td style=\"background-color:#0000ff\">Zeit</td></tr><tr><td "
+           "colspan=\"2\">Ort</td></tr></table><p>Herzlich</p>";
+    QTest::addRow("header row, spans, fixed widths, alignment, nested table")
+        << "<table border=\"2\" cellpadding=\"3\" align=\"center\" bgcolor=\"#eeeeee\"><thead><tr><th "
+           "width=\"120\">Kopf</th><th>Spalte</th></tr></thead><tr><td rowspan=\"2\" "
+           "valign=\"bottom\">unten</td>"
+           "<td align=\"right\">rechts</td></tr><tr><td><table border=\"1\" bgcolor=\"#123456\"><tr><td>"
+           "<font color=\"#ffffff\">innen</font></td></tr></table></td></tr></table>";
+    QTest::addRow("cell borders and paddings")
+        << "<table cellspacing=\"0\"><tr><td style=\"padding-left:10px; padding-top:2px; border-bottom:3px; "
+           "border-bottom-color:#0000ff; border-bottom-style:dashed\">a</td><td>b</td></tr></table>";
+    QTest::addRow("table at the start and at the end")
+        << "<table border=\"1\"><tr><td>allein</td></tr></table>";
+    QTest::addRow("text right after a table")
+        << "<table border=\"1\"><tr><td>a</td></tr></table>Viele Grüße<br>von <b>Anna</b>";
+    QTest::addRow("blanks kept right after a table")
+        << "<table border=\"1\"><tr><td>a</td></tr></table><span style=\"white-space:pre-wrap\">  zwei  "
+           "Blanks</span>";
+    QTest::addRow("empty line and text after a table")
+        << "<table border=\"1\"><tr><td>a</td></tr></table><div><br>Gruß</div><div "
+           "align=\"center\">Mitte</div>";
+    QTest::addRow("two tables, text between them")
+        << "<table border=\"1\"><tr><td>a</td></tr></table>zwischen<table "
+           "border=\"1\"><tr><td>b</td></tr></table>";
+    QTest::addRow("a cell of several lines and an empty cell")
+        << "<table border=\"1\"><tr><td><p>eins</p><p>zwei</p>drei<br>vier</td><td></td></tr></table>";
+    QTest::addRow("headings")
+        << "<h1>Alles Gute</h1><h2>zum Tovalinero</h2><h3>von</h3><h4>uns</h4><h5>allen</h5>"
+           "<h6>hier</h6><div>Text</div>";
+    QTest::addRow("coloured paragraphs")
+        << "<p style=\"background-color:#ffff00\">gelb</p><div style=\"background-color:#ccffcc\">eins<br>"
+           "zwei</div><div style=\"background-color:#ccccff\">drei</div><div>ohne</div>";
+    QTest::addRow("coloured text and text background")
+        << "<div>ein <span style=\"background-color:#ff00ff\">markiertes</span> und ein <span "
+           "style=\"color:rgba(255,0,0,0.5)\">blasses</span> Wort</div>";
+    QTest::addRow("link and image references")
+        << "<div><a href=\"https://example.org/?a=1&amp;b=2\">Seite</a> <img src=\"herz.png\" width=\"20\" "
+           "height=\"20\" alt=\"Herz\" title=\"Ein Herz\"> <img src=\"file:///tmp/kerze.jpg\" "
+           "style=\"vertical-align: middle;\"></div>";
+    QTest::addRow("rule, indent, line height, preformatted, right to left")
+        << "<div>oben</div><hr><hr width=\"50%\"><p style=\"margin-left:40px; margin-right:20px; "
+           "text-indent:10px; line-height:150%\">eingerückt und weit gesetzt, lang genug, dass die Zeile "
+           "umbricht und der Abstand sich zeigt</p><pre>vor  formatiert</pre><div dir=\"rtl\">rechts nach "
+           "links</div><blockquote>Zitat</blockquote>";
+    QTest::addRow("spacing of paragraphs")
+        << "<p style=\"margin-top:4px; margin-bottom:20px\">eng oben</p><p>normal</p>";
+    QTest::addRow("sub, super, overline, capitals, anchor")
+        << "<div><a name=\"anfang\"></a>H<sub>2</sub>O, x<sup>2</sup>, <span "
+           "style=\"text-decoration:overline\">oben</span>, <span "
+           "style=\"font-variant:small-caps\">Kapitälchen</span>, <span "
+           "style=\"text-transform:uppercase\">gross</span></div>";
+    QTest::addRow("list with a coloured item")
+        << "<ol type=\"A\"><li>eins</li><li "
+           "style=\"background-color:#ffcc00\">zwei</li></ol><ul><li>drei</li>"
+           "</ul>";
+    QTest::addRow("page colour") << "<html><body bgcolor=\"#ffffcc\"><p>Auf Gelb</p></body></html>";
+    QTest::addRow("empty paragraphs with spacing or a background")
+        << "<p style=\"-qt-paragraph-type:empty; margin-top:12px; margin-bottom:12px;\"><br /></p>"
+           "<p>Text</p><div style=\"-qt-paragraph-type:empty; background-color:#ffff00;\"><br /></div>"
+           "<div>mehr</div>";
+}
+
+// A template written by hand or pasted: what the editor shows after storing and opening again is
+// what it showed before, and the stored text holds nothing of Qt's own document.
+void HtmlEditorTest::writtenOrPastedDocumentKeepsItsLook()
+{
+    QFETCH(QString, html);
+    HTMLed ed;
+    ed.SetDocumentHTML(html);
+    const QString stored = ed.DocumentHTML();
+    HTMLed again;
+    again.SetDocumentHTML(stored);
+    const QTextDocument& before = *ed.Editor()->document();
+    const QTextDocument& after = *again.Editor()->document();
+    QVERIFY2(shownBy(again) == shownBy(ed), qPrintable(stored));
+    QCOMPARE(tablesOf(after), tablesOf(before));
+    verifyRenderedAlike(before, after);
+    QCOMPARE(again.DocumentHTML(), stored);
+    for (const char* qtMarkup :
+         {"qrichtext", "-qt-block-indent", "-qt-list-indent", "-qt-table-type", "DOCTYPE", "<html", "<head",
+          "<style", "<meta", "margin-left:0", "text-indent:0", "\r", "~", "\t"})
+        QVERIFY2(!stored.contains(QLatin1String(qtMarkup), Qt::CaseInsensitive),
+                 qPrintable(qtMarkup + (": " + stored)));
+    if (!html.contains("-qt-"))
+        QVERIFY2(!stored.contains("-qt-"), qPrintable(stored));
+    // Only a page colour needs the body element.
+    QCOMPARE(stored.contains("<body"), html.contains("<body bgcolor"));
+}
+
+void HtmlEditorTest::handWrittenLineEndsAddNoBlanks_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("shown");
+    QTest::addRow("line end at the end") << EncodeCp1252(QString::fromUtf8("<p>Herzliche Grüße</p>\r\n\r\n"))
+                                         << QString::fromUtf8("Herzliche Grüße");
+    QTest::addRow("line end before a table")
+        << QByteArray("<h2>Hallo</h2>\r\n<table border=\"1\"><tr><td>Tag</td></tr></table>\r\n")
+        << "Hallo\nTag\n";
+}
+
+// A template written by hand in an editor of Windows: its line ends add no blank to the text,
+// which the user would find behind the last word or before a table.
+void HtmlEditorTest::handWrittenLineEndsAddNoBlanks()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, shown);
+    fixture_->folder->writeBytes(templatePath(), file);
+    QString text;
+    openTemplate([&](HTML_Editor& editor) {
+        text = editor.HTMLed1->Editor()->toPlainText();
+        editor.Command3->click();
+    });
+    QCOMPARE(text, shown);
+}
+
+void HtmlEditorTest::templateWithATableSavedAndReopened_data()
+{
+    QTest::addColumn<bool>("standard");
+    QTest::addRow("template") << true;
+    QTest::addRow("own greeting") << false;
+}
+
+// A greeting with a table and a cell colour, opened, saved (or taken over into the list file)
+// and opened again: the editor shows the same document, and the file keeps its form.
+void HtmlEditorTest::templateWithATableSavedAndReopened()
+{
+    QFETCH(bool, standard);
+    const QString html =
+        "<h2>Alles Gute, &lt;VORNAME&gt;!</h2><table border=\"1\" cellspacing=\"0\" "
+        "cellpadding=\"6\" width=\"90%\"><tr><td width=\"40%\" bgcolor=\"#ffd700\"><b>Tag</b></td>"
+        "<td>&lt;TOVALINERO&gt;</td></tr><tr><td bgcolor=\"#add8e6\">Ort</td><td>&lt;WOHNORT&gt; ~ "
+        "Tab\there</td></tr></table><p style=\"background-color:#ffe4e1\">Herzlich, "
+        "&lt;ABSENDERNAME&gt; " +
+        Smiley + "</p>";
+    std::unique_ptr<QTextDocument> opened;
+    std::unique_ptr<QTextDocument> reopened;
+    QImage openedShown;
+    QImage reopenedShown;
+    const auto openAndStore = [&](HTML_Editor& editor) {
+        opened.reset(editor.HTMLed1->Editor()->document()->clone());
+        openedShown = shownBy(*editor.HTMLed1);
+        (standard ? editor.Command1 : editor.Command2)->click();
+    };
+    const auto look = [&](HTML_Editor& editor) {
+        reopened.reset(editor.HTMLed1->Editor()->document()->clone());
+        reopenedShown = shownBy(*editor.HTMLed1);
+        editor.Command3->click();
+    };
+    QString stored;
+    if (standard) {
+        fixture_->folder->writeBytes(templatePath(), EncodeCp1252(WithCharacterReferences(html)));
+        openTemplate(openAndStore);
+        QVERIFY(readTemplate(&stored));
+        openTemplate(look);
+    } else {
+        fixture_->writeList({person(HandBackHtml(WithCharacterReferences(html)))});
+        fixture_->form().LoadBirthdayList();
+        editFirstPersonsGreeting(openAndStore, true);
+        const QStringList lines = listFileLines();
+        QCOMPARE(lines.size(), 1);
+        const QStringList fields = lines[0].split('~');
+        QCOMPARE(fields.size(), 10);
+        stored = fields[5];
+        QVERIFY(!stored.contains('\t'));
+        fixture_->form().LoadBirthdayList();
+        editFirstPersonsGreeting(look, false);
+    }
+    QVERIFY2(prompt().messages.isEmpty(), qPrintable(prompt().texts().join('|')));
+    QVERIFY(opened && reopened);
+    QCOMPARE(tablesOf(*opened).size(), 1);
+    QCOMPARE(tablesOf(*reopened), tablesOf(*opened));
+    QVERIFY(!openedShown.isNull());
+    QVERIFY2(reopenedShown == openedShown, qPrintable(stored));
+    verifyRenderedAlike(*opened, *reopened);
+    QVERIFY2(stored.contains("bgcolor=\"#ffd700\"") && stored.contains("&#x1F600;") &&
+                 stored.contains("&lt;VORNAME&gt;"),
+             qPrintable(stored));
+    verifyCompact(stored);
 }
 
 QTEST_MAIN(HtmlEditorTest)

@@ -15,6 +15,7 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
@@ -124,6 +125,7 @@ private slots:
     void everyDialogGoesWithItsWindow();
     void dropDownListGoesWithItsWindow();
     void fileDialogWritesSizesAndDatesInGerman();
+    void messageShowsItsTextAsItIs();
 
 private:
     OwnerWindow& showOwner();
@@ -356,6 +358,28 @@ void PromptTest::fileDialogWritesSizesAndDatesInGerman()
     reader.stop();
     QCOMPARE(size, QStringLiteral("1,50 KiB"));
     QCOMPARE(date, QStringLiteral("10.12.26 21:15"));
+}
+
+// A message that names a person shows the name as the list holds it, though it reads like markup.
+void PromptTest::messageShowsItsTextAsItIs()
+{
+    FakeSeams seams;
+    RealPrompt prompt(seams.prompt);
+    showOwner();
+    const QString text = "<b>Fett</b> Herz &lt;3\r\nDora&lt;EMAIL&gt;";
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    WhileDialogRuns during([&] {
+        if (auto* box = qobject_cast<QMessageBox*>(during.dialog.data())) {
+            shown = box->text();
+            format = box->textFormat();
+            box->reject();
+        }
+    });
+    prompt.get().message({text, "Titel", MsgButtons::Ok, MsgIcon::Information});
+    QVERIFY(during.acted);
+    QCOMPARE(shown, QStringLiteral("<b>Fett</b> Herz &lt;3\nDora&lt;EMAIL&gt;"));
+    QCOMPARE(format, Qt::PlainText);
 }
 
 QTEST_MAIN(PromptTest)

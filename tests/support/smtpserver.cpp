@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -217,4 +218,30 @@ QString SmtpServer::HtmlPart(const QByteArray& message)
         decoded = body;
     }
     return QString::fromUtf8(decoded);
+}
+
+SmtpServer::MimeParts SmtpServer::ParseMime(const QByteArray& message)
+{
+    static const char* script = R"(
+import email, email.policy, json, sys
+message = email.message_from_bytes(sys.stdin.buffer.read(), policy=email.policy.default)
+parts = []
+for part in message.walk():
+    text = part.get_content() if part.get_content_maintype() == 'text' else None
+    parts.append([part.get_content_type(), text])
+json.dump(parts, sys.stdout)
+)";
+    QProcess python;
+    python.start(Python, {QStringLiteral("-c"), QString::fromLatin1(script)});
+    python.write(message);
+    python.closeWriteChannel();
+    python.waitForFinished(30000);
+    MimeParts parts;
+    for (const QJsonValue& part : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        const QString type = part.toArray().at(0).toString();
+        parts.types << type;
+        if (part.toArray().at(1).isString())
+            parts.texts.insert(type, part.toArray().at(1).toString());
+    }
+    return parts;
 }

@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A real SMTP server on 127.0.0.1 and a free port, run by Debian's /usr/bin/python3.
@@ -52,6 +54,14 @@ public:
                                  QByteArray* caPem);
     // The decoded text of the message's HTML part.
     static QString HtmlPart(const QByteArray& message);
+    // The message's structure as Python's mail parser reads it: the content type of every part,
+    // in order ("multipart/alternative", "text/plain", ...), and the decoded text of each text
+    // part by its type.
+    struct MimeParts {
+        QStringList types;
+        QMap<QString, QString> texts;
+    };
+    static MimeParts ParseMime(const QByteArray& message);
     // A TCP port nobody listens on at the moment.
     static quint16 FreePort();
 
