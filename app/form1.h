@@ -2,6 +2,7 @@
 
 #include "ui_form1.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -126,15 +127,20 @@ private:
     void BuildTray();
     bool StartUpEnded();
     void PrepareListGrid();
-    void ScanBirthdays();
+    void ScanBirthdays(const QDateTime& started);
+    void ShowUpcomingEntries(const QStringList& entries, const QDate& day);
+    void ShowUpcomingYear(int year);
     void WarnInTray(const QString& name);
     void RestartCheckTimer();
     void SwitchCountdown(bool restartOnly);
     void SetWindowShown(bool shown);
+    void PrepareUpcomingGrid();
     void FillUpcomingGrid(const QStringList& lines);
-    QString LastCheckText() const;
+    QString LastCheckText(const QDateTime& at) const;
 
     bool checkRunning_ = false;
+    // The year the coming-birthday grid lists; 0 before anything was listed.
+    int upcomingYear_ = 0;
     bool listLoaded_ = false;
     QString balloonText_;
 };
