@@ -51,6 +51,9 @@ public:
     void RunBirthdayCheck();
     void ueberpr_Click();
     void LoadUpcomingList();
+    // After a change of the list: the coming birthdays a check would list now, in the grid, the
+    // coming-birthday file and the count lines. No reminder window, no balloon.
+    void RefreshUpcomingList();
 
     // Menus.
     void offen1_Click();
@@ -128,7 +131,9 @@ private:
     bool StartUpEnded();
     void PrepareListGrid();
     void ScanBirthdays(const QDateTime& started);
+    QStringList UpcomingEntries(const QDate& day) const;
     void ShowUpcomingEntries(const QStringList& entries, const QDate& day);
+    void ListUpcoming(const QDate& day);
     void ShowUpcomingYear(int year);
     void WarnInTray(const QString& name);
     void RestartCheckTimer();
@@ -139,6 +144,8 @@ private:
     QString LastCheckText(const QDateTime& at) const;
 
     bool checkRunning_ = false;
+    // The list changed while a run waited for a reminder window: the run's end shows it anew.
+    bool listChangedInRun_ = false;
     // The year the coming-birthday grid lists; 0 before anything was listed.
     int upcomingYear_ = 0;
     bool listLoaded_ = false;

@@ -130,6 +130,7 @@ void Form1::RunBirthdayCheck()
     if (checkRunning_)
         return;
     RunGuard guard(checkRunning_);
+    listChangedInRun_ = false;
     // Whose birthday it is, the ages and the year listed are those of the moment the run
     // started, also when a reminder window keeps it open past midnight.
     const QDateTime started = Now();
@@ -141,8 +142,12 @@ void Form1::RunBirthdayCheck()
         ScanBirthdays(started);
         if (FormRegistry::programEnding())
             return;
-        // Read before the grid is emptied: a file that cannot be read leaves the old rows.
-        ShowUpcomingEntries(readUpcomingFile(), started.date());
+        if (listChangedInRun_) {
+            ListUpcoming(started.date());
+        } else {
+            // Read before the grid is emptied: a file that cannot be read leaves the old rows.
+            ShowUpcomingEntries(readUpcomingFile(), started.date());
+        }
         Label5->setText(LastCheckText(started));
     } catch (const RuntimeError& error) {
         Grid2->FillSwitch(false);
@@ -150,6 +155,38 @@ void Form1::RunBirthdayCheck()
         UpdateCountLabels();
         MsgBox("Fehler: " + QString::number(error.number()) + " " + error.description());
     }
+}
+
+void Form1::RefreshUpcomingList()
+{
+    // A run waiting for a reminder window is still writing its entries; it lists anew at its end.
+    if (checkRunning_) {
+        listChangedInRun_ = true;
+        return;
+    }
+    ListUpcoming(Today());
+}
+
+void Form1::ListUpcoming(const QDate& day)
+{
+    const QStringList entries = UpcomingEntries(day);
+    QByteArray bytes;
+    for (const QString& entry : entries)
+        bytes += EncodeCp1252(entry) + "\r\n";
+    // The file only mirrors the list: one that cannot be written loses nothing, and the next
+    // check reports it.
+    WriteFileAtomic(upcomingFilePath(), bytes, nullptr, FileAccess::OwnerOnly);
+    ShowUpcomingEntries(entries, day);
+}
+
+QStringList Form1::UpcomingEntries(const QDate& day) const
+{
+    QStringList entries;
+    const int count = Grid1->RowCount();
+    for (int i = 1; i <= count; ++i)
+        if (const auto days = daysToBirthday(*Grid1, i, day); days && *days > 0)
+            entries << upcomingEntry(*Grid1, i, day, *days);
+    return entries;
 }
 
 void Form1::ShowUpcomingEntries(const QStringList& entries, const QDate& day)

@@ -53,6 +53,7 @@ private slots:
     void negativeLeadTimeWarnsNobody_data();
     void negativeLeadTimeWarnsNobody();
     void headingFollowsTheYearOfTheLatestCheck();
+    void listChangedDuringARunIsListedAtItsEnd();
 
 private:
     void run(const QDate& today, const QStringList& list, const QString& leadTime = "2");
@@ -380,7 +381,7 @@ void CheckTest::countLineFollowsTheGrids()
     prompt.answers = {MsgAnswer::Yes};
     form.Grid1->SetCurrentRow(1);
     form.Coolbar1_ButtonClick("loeschen");
-    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 2"));
+    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 1"));
     form.ueberpr_Click();
     QVERIFY(countLine("Tovalineroe: 1 - In 2026: 1"));
     // A run that fails keeps the coming birthdays, and the line still names them.
@@ -391,7 +392,7 @@ void CheckTest::countLineFollowsTheGrids()
     fixture_->folder->setSetting(Settings::LeadTimeDays, "2");
     prompt.answers = {MsgAnswer::Yes};
     form.Coolbar1_ButtonMenuClick(1, "alle_loeschen");
-    QVERIFY(countLine("Tovalineroe: 0 - In 2026: 1"));
+    QVERIFY(countLine("Tovalineroe: 0 - In 2026: 0"));
     form.ueberpr_Click();
     QVERIFY(countLine("Tovalineroe: 0 - In 2026: 0"));
     QCOMPARE(prompt.messages.size(), 3);
@@ -512,6 +513,23 @@ void CheckTest::headingFollowsTheYearOfTheLatestCheck()
     QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
     QCOMPARE(form.Label2->text(), heading.arg(2027));
     QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2027: 2"));
+}
+
+void CheckTest::listChangedDuringARunIsListedAtItsEnd()
+{
+    Form1& form = fixture_->form();
+    // A person is deleted while today's reminder window is open.
+    fixture_->duringReminder = [&] {
+        fixture_->seams->prompt.answers = {MsgAnswer::Yes};
+        form.Grid1->SetCurrentRow(3);
+        form.Coolbar1_ButtonClick("loeschen");
+    };
+    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980"), person("Bald", "Da", "03.04.1980"),
+                            person("Spaet", "Er", "06.04.1980")});
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Bald Da   (wird 46);2"});
+    QCOMPARE(form.Grid2->RowCount(), 1);
+    QCOMPARE(form.Grid2->Cell(1, 1), QStringLiteral("Bald Da   (wird 46)"));
+    QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 1"));
 }
 
 QTEST_MAIN(CheckTest)
