@@ -57,6 +57,16 @@ void setAccount(const ProgramFolderFixture& folder)
     folder.setSetting(Settings::ReminderSoundFile, QStringLiteral("/nirgends/ton.wav"));
 }
 
+// A check opens the real reminder windows; the automatic one closes itself one second after it
+// opened.
+void useRealWindowsClosingAfterOneSecond(FormFixture& fixture)
+{
+    SetReminderWindowOpener({});
+    setAccount(*fixture.folder);
+    fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
+    fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+}
+
 struct Sample {
     qint64 ms;
     QString countdown;
@@ -423,10 +433,7 @@ private slots:
     void birthdayCheckSendsOneGreetingAYear()
     {
         FormFixture fixture;
-        SetReminderWindowOpener({});
-        setAccount(*fixture.folder);
-        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
-        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        useRealWindowsClosingAfterOneSecond(fixture);
         fixture.writeList({QStringList{"Anna", "Muster", "30.01.1980", "1", "1", "", "Hauptstraße 1", "10115",
                                        "Berlin", "anna@example.org"}
                                .join('~')});
@@ -461,10 +468,7 @@ private slots:
     void twoBirthdaysTodayGreetInTurn()
     {
         FormFixture fixture;
-        SetReminderWindowOpener({});
-        setAccount(*fixture.folder);
-        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
-        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        useRealWindowsClosingAfterOneSecond(fixture);
         fixture.writeList(
             {QStringList{"Anna", "Muster", "30.01.1980", "1", "1", "", "", "", "", "anna@example.org"}.join(
                  '~'),
@@ -492,10 +496,7 @@ private slots:
     void checkAcrossMidnightKeepsTheRunsDay()
     {
         FormFixture fixture;
-        SetReminderWindowOpener({});
-        setAccount(*fixture.folder);
-        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
-        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        useRealWindowsClosingAfterOneSecond(fixture);
         fixture.writeList(
             {QStringList{"Hand", "Werk", "31.12.1980", "0", "1", "", "", "", "", "hand@example.org"}.join(
                  '~'),
