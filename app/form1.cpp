@@ -50,8 +50,7 @@ void Form1::Form_Load()
 {
     try {
         ShowBusyPointer();
-        const QString year = QString::number(Today().year());
-        Label2->setText("Hier sehen Sie eine Liste der noch im Jahr " + year + " anstehenden Tovalineroe.");
+        ShowUpcomingYear(Today().year());
         Label3->setText("Version " + VersionText());
         xpProgress1->hide();
         Label5->clear();
@@ -177,8 +176,10 @@ void Form1::ApplyContinuousCheck()
 
 void Form1::UpdateCountLabels()
 {
+    // The year the coming birthdays are listed for, which a run across midnight keeps.
+    const int year = upcomingYear_ ? upcomingYear_ : Today().year();
     const QString text = "Tovalineroe: " + QString::number(Grid1->RowCount()) + " - In " +
-                         QString::number(Today().year()) + ": " + QString::number(Grid2->RowCount());
+                         QString::number(year) + ": " + QString::number(Grid2->RowCount());
     for (QLabel* label : Label4)
         label->setText(text);
 }

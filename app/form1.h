@@ -2,6 +2,7 @@
 
 #include "ui_form1.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -51,6 +52,9 @@ public:
     void RunBirthdayCheck();
     void ueberpr_Click();
     void LoadUpcomingList();
+    // After a change of the list: the coming birthdays a check would list now, in the grid, the
+    // coming-birthday file and the count lines. No reminder window, no balloon.
+    void RefreshUpcomingList();
 
     // Menus.
     void offen1_Click();
@@ -127,17 +131,26 @@ private:
     void BuildTray();
     bool StartUpEnded();
     void PrepareListGrid();
-    void ScanBirthdays();
+    void ScanBirthdays(const QDateTime& started);
+    QStringList UpcomingEntries(const QDate& day) const;
+    void ShowUpcomingEntries(const QStringList& entries, const QDate& day);
+    void ListUpcoming(const QDate& day);
+    void ShowUpcomingYear(int year);
     void WarnInTray(const QString& name);
     void RestartCheckTimer();
     void SwitchCountdown(bool restartOnly);
     void SetWindowShown(bool shown);
+    void PrepareUpcomingGrid();
     void FillUpcomingGrid(const QStringList& lines);
-    QString LastCheckText() const;
+    QString LastCheckText(const QDateTime& at) const;
 
     // Watches the list grid's viewports; it must go before the grid does.
     QObject* columnSharer_ = nullptr;
     bool checkRunning_ = false;
+    // The list changed while a run waited for a reminder window: the run's end shows it anew.
+    bool listChangedInRun_ = false;
+    // The year the coming-birthday grid lists; 0 before anything was listed.
+    int upcomingYear_ = 0;
     bool listLoaded_ = false;
     // The start-up found no list file: the first change may create it.
     bool listMissing_ = false;

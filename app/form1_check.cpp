@@ -6,6 +6,7 @@
 #include "common/dates.h"
 #include "common/forms.h"
 #include "common/globale_variablen.h"
+#include "common/grid.h"
 #include "common/mousepointer.h"
 #include "common/runtimeerror.h"
 #include "common/textfile.h"
@@ -18,6 +19,7 @@
 #include "settings/settingsfile.h"
 
 #include <QFile>
+#include <QStringBuilder>
 
 namespace
 {
@@ -46,6 +48,33 @@ QStringList readUpcomingFile()
     if (!text)
         throw RuntimeError::fileNotFound();
     return SplitLinesAtCr(*text);
+}
+
+// Days from day to this year's birthday of the row, negative once it has passed; none for a row
+// without a readable birth date.
+std::optional<qint64> daysToBirthday(const Grid& list, int row, const QDate& day)
+{
+    const auto birthday = BirthdayInYear(list.Cell(row, Birthday), day.year());
+    if (!birthday)
+        return std::nullopt;
+    return day.daysTo(*birthday);
+}
+
+// The row's line of the coming-birthday file: the name, the age it turns in day's year, the days.
+QString upcomingEntry(const Grid& list, int row, const QDate& day, qint64 days)
+{
+    const int age = day.year() - BirthYearOf(list.Cell(row, Birthday)).value_or(day.year());
+    return list.Cell(row, FirstName) % QLatin1Char(' ') % list.Cell(row, LastName) %
+           QLatin1String("   (wird ") % QString::number(age) % QLatin1String(");") % QString::number(days);
+}
+
+// A line of the file as the grid's two cells. The name may hold a ";", the days never do.
+QString upcomingRow(const QString& entry)
+{
+    QString row = entry;
+    if (const qsizetype at = row.lastIndexOf(';'); at >= 0)
+        row[at] = '\t';
+    return row;
 }
 
 // A send flag that is no truth value asks the user instead of sending: nothing goes out that
@@ -101,86 +130,138 @@ void Form1::RunBirthdayCheck()
     if (checkRunning_)
         return;
     RunGuard guard(checkRunning_);
+    listChangedInRun_ = false;
+    // Whose birthday it is, the ages and the year listed are those of the moment the run
+    // started, also when a reminder window keeps it open past midnight.
+    const QDateTime started = Now();
     try {
         if (IsFilePath(upcomingFilePath()))
             QFile::remove(upcomingFilePath());
         if (!TruncateFile(upcomingFilePath()))
             throw RuntimeError::pathNotFound();
-        ScanBirthdays();
+        ScanBirthdays(started);
         if (FormRegistry::programEnding())
             return;
-        // Read before the grid is emptied: a file that cannot be read leaves the old rows.
-        const QStringList upcoming = readUpcomingFile();
-        Grid2->Clear();
-        ShowBusyPointer();
-        Grid2->FillSwitch(true);
-        Grid2->ApplyDisplaySettings();
-        FillUpcomingGrid(upcoming);
-        Grid2->Sort(2, 1);
-        ShowNormalPointer();
-        Label5->setText(LastCheckText());
+        if (listChangedInRun_) {
+            ListUpcoming(started.date());
+        } else {
+            // Read before the grid is emptied: a file that cannot be read leaves the old rows.
+            ShowUpcomingEntries(readUpcomingFile(), started.date());
+        }
+        Label5->setText(LastCheckText(started));
     } catch (const RuntimeError& error) {
         Grid2->FillSwitch(false);
         ShowNormalPointer();
         UpdateCountLabels();
         MsgBox("Fehler: " + QString::number(error.number()) + " " + error.description());
+    }
+}
+
+void Form1::RefreshUpcomingList()
+{
+    // A run waiting for a reminder window is still writing its entries; it lists anew at its end.
+    if (checkRunning_) {
+        listChangedInRun_ = true;
         return;
     }
+    ListUpcoming(Today());
+}
+
+void Form1::ListUpcoming(const QDate& day)
+{
+    const QStringList entries = UpcomingEntries(day);
+    QByteArray bytes;
+    for (const QString& entry : entries)
+        bytes += EncodeCp1252(entry) + "\r\n";
+    // The file only mirrors the list: one that cannot be written loses nothing, and the next
+    // check reports it.
+    WriteFileAtomic(upcomingFilePath(), bytes, nullptr, FileAccess::OwnerOnly);
+    ShowUpcomingEntries(entries, day);
+}
+
+QStringList Form1::UpcomingEntries(const QDate& day) const
+{
+    QStringList entries;
+    const int count = Grid1->RowCount();
+    for (int i = 1; i <= count; ++i)
+        if (const auto days = daysToBirthday(*Grid1, i, day); days && *days > 0)
+            entries << upcomingEntry(*Grid1, i, day, *days);
+    return entries;
+}
+
+void Form1::ShowUpcomingEntries(const QStringList& entries, const QDate& day)
+{
+    Grid2->Clear();
+    ShowBusyPointer();
+    if (Grid2->ColumnCount() == 0)
+        PrepareUpcomingGrid();
+    Grid2->FillSwitch(true);
+    Grid2->ApplyDisplaySettings();
+    FillUpcomingGrid(entries);
+    Grid2->Sort(2, 1);
+    ShowNormalPointer();
+    ShowUpcomingYear(day.year());
     UpdateCountLabels();
+}
+
+void Form1::ShowUpcomingYear(int year)
+{
+    upcomingYear_ = year;
+    Label2->setText("Hier sehen Sie eine Liste der noch im Jahr " + QString::number(year) +
+                    " anstehenden Tovalineroe.");
 }
 
 void Form1::FillUpcomingGrid(const QStringList& lines)
 {
     for (const QString& line : lines)
-        Grid2->AddRow(QString(line).replace(';', '\t'));
+        Grid2->AddRow(upcomingRow(line));
     Grid2->FillSwitch(false);
     Grid2->Refresh();
     Grid2->SetCurrentRow(1);
     Grid2->Refresh();
 }
 
-void Form1::ScanBirthdays()
+void Form1::ScanBirthdays(const QDateTime& started)
 {
     using namespace Globale_Variablen;
     balloonText_.clear();
-    const QDate today = Today();
+    const QDate today = started.date();
     const int count = Grid1->RowCount();
     for (int i = 1; i <= count; ++i) {
-        const QString birthDate = Grid1->Cell(i, Birthday);
         // A row without a readable birth date has no birthday to remind of; the walk goes on.
-        const auto birthday = BirthdayInYear(birthDate, today.year());
-        if (!birthday)
+        const auto days = daysToBirthday(*Grid1, i, today);
+        if (!days)
             continue;
-        const qint64 days = today.daysTo(*birthday);
-        if (days == Settings::ReadWholeNumber(Settings::LeadTimeDays))
+        // A negative lead time would announce a birthday already past.
+        const int leadTime = Settings::ReadWholeNumber(Settings::LeadTimeDays);
+        if (leadTime >= 0 && *days == leadTime)
             WarnInTray(Grid1->Cell(i, FirstName) + " " + Grid1->Cell(i, LastName));
-        if (days == 0) {
+        if (*days == 0) {
             PersonFirstName = Grid1->Cell(i, FirstName);
             PersonLastName = Grid1->Cell(i, LastName);
-            PersonBirthday = birthDate;
+            PersonBirthday = Grid1->Cell(i, Birthday);
             PersonEmail = Grid1->Cell(i, Email);
             PersonStreet = Grid1->Cell(i, Street);
             PersonZip = Grid1->Cell(i, Zip);
             PersonTown = Grid1->Cell(i, Town);
             PersonGreetingHtml = Grid1->Cell(i, GreetingHtml);
+            ReminderDate = today;
             if (!sendsAutomatically(Grid1->Cell(i, SendAutomatically))) {
                 ShowReminderWindow(ReminderWindow::Manual);
             } else {
                 PersonUseStandardText = usesStandardText(Grid1->Cell(i, UseStandardText));
                 ShowReminderWindow(ReminderWindow::Automatic);
             }
+            ReminderDate = QDate();
             // Ended while the window was open: no further window may appear.
             if (FormRegistry::programEnding())
                 return;
-        } else if (days > 0) {
-            const int age = today.year() - ParseGermanDate(birthDate)->year();
-            const QString entry = Grid1->Cell(i, FirstName) + " " + Grid1->Cell(i, LastName) + "   (wird " +
-                                  QString::number(age) + ");" + QString::number(days);
-            if (!AppendLine(upcomingFilePath(), entry))
+        } else if (*days > 0) {
+            if (!AppendLine(upcomingFilePath(), upcomingEntry(*Grid1, i, today, *days)))
                 throw RuntimeError::pathFileAccess();
         }
     }
-    Label5->setText(LastCheckText());
+    Label5->setText(LastCheckText(started));
 }
 
 void Form1::WarnInTray(const QString& name)
@@ -199,21 +280,25 @@ void Form1::WarnInTray(const QString& name)
     tray.showBalloon(title, balloonText_, 1);
 }
 
+void Form1::PrepareUpcomingGrid()
+{
+    Grid2->AddColumn("wer", "Name", 4450, 0);
+    Grid2->AddColumn("in", "verbleibende Tage", 1715, 2);
+    Grid2->Column(2).sortType = 1;
+}
+
 void Form1::LoadUpcomingList()
 {
     ShowBusyPointer();
     Grid2->FillSwitch(true);
     Grid2->ApplyDisplaySettings();
-    Grid2->AddColumn("wer", "Name", 4450, 0);
-    Grid2->AddColumn("in", "verbleibende Tage", 1715, 2);
-    Grid2->Column(2).sortType = 1;
+    PrepareUpcomingGrid();
     FillUpcomingGrid(readUpcomingFile());
     ShowNormalPointer();
 }
 
-QString Form1::LastCheckText() const
+QString Form1::LastCheckText(const QDateTime& at) const
 {
-    const QDateTime now = Now();
-    return "Letzte Überprüfung der Tovalineroe am " + FormatGermanDate(now.date()) + " um " +
-           now.toString(QStringLiteral("HH:mm:ss")) + " Uhr";
+    return "Letzte Überprüfung der Tovalineroe am " + FormatGermanDate(at.date()) + " um " +
+           at.toString(QStringLiteral("HH:mm:ss")) + " Uhr";
 }

@@ -166,7 +166,7 @@ void Form1::ShowBirthdayRows(const QStringList& rows)
     Grid1->Refresh();
     listLoaded_ = true;
     ShowNormalPointer();
-    UpdateCountLabels();
+    RefreshUpcomingList();
 }
 
 bool Form1::IsFilePath(const QString& path)

@@ -53,6 +53,7 @@ void changeSelectedPerson(Form1& form)
     form.Grid1_RowChange(form.Grid1->CurrentRow());
     Forms::ShowModal<neuer_tov>();
     form.SaveBirthdayList();
+    form.RefreshUpcomingList();
 }
 
 // A list wider than its columns together shares the room out among them in proportion to their
@@ -180,7 +181,7 @@ void Form1::Coolbar1_ButtonClick(const QString& key)
         SaveBirthdayList();
         Grid1->NotifyRowsAdded();
         Grid1->Refresh();
-        UpdateCountLabels();
+        RefreshUpcomingList();
     } else if (key == "aendern") {
         changeSelectedPerson(*this);
     } else if (key == "drucken") {
@@ -192,7 +193,7 @@ void Form1::Coolbar1_ButtonClick(const QString& key)
             return;
         Grid1->RemoveCurrentRow();
         SaveBirthdayList();
-        UpdateCountLabels();
+        RefreshUpcomingList();
     }
 }
 
@@ -210,7 +211,7 @@ void Form1::Coolbar1_ButtonMenuClick(int, const QString& key)
     // All rows go in one step: removed one by one, every removal would also refill the entry form.
     if (Grid1->RowCount() > 0) {
         Grid1->Clear();
-        UpdateCountLabels();
+        RefreshUpcomingList();
     }
     SaveBirthdayList();
 }

@@ -239,7 +239,7 @@ void erinnerung1::Form_Activate()
     const QString birthDate = PersonBirthday;
     const QString name = PersonFirstName + " " + PersonLastName;
     if (const auto year = BirthYearOf(birthDate)) {
-        const int age = Today().year() - *year;
+        const int age = GreetingSender::ReminderDay().year() - *year;
         Label1->setText(name + " (" + QString::number(age) + ")");
         sevBerechnung->setPlainText(LifetimeText(age));
     } else {

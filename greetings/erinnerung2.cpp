@@ -143,7 +143,8 @@ void erinnerung2::Form_Activate()
     // The greeting carries the full birth date, so the age comes from a copy of the year.
     const QString name = PersonFirstName + QLatin1Char(' ') + PersonLastName;
     if (const auto birthYear = BirthYearOf(PersonBirthday))
-        Label1->setText(name + QStringLiteral(" (") + QString::number(Today().year() - *birthYear) +
+        Label1->setText(name + QStringLiteral(" (") +
+                        QString::number(GreetingSender::ReminderDay().year() - *birthYear) +
                         QLatin1Char(')'));
     else
         Label1->setText(name);

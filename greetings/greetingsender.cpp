@@ -152,10 +152,15 @@ QString CopyFileName(const QString& year, const QString& address, const QString&
     return year + QLatin1Char('_') + start + QLatin1Char('_') + first + mark + QStringLiteral(".eml");
 }
 
+QDate ReminderDay()
+{
+    return ReminderDate.isValid() ? ReminderDate : Today();
+}
+
 QString CopyFilePath(const QString& address, const QString& firstName)
 {
     return ProgramFolder() + QStringLiteral("/daten/emails/") +
-           CopyFileName(Today().toString(QStringLiteral("yyyy")), address, firstName);
+           CopyFileName(ReminderDay().toString(QStringLiteral("yyyy")), address, firstName);
 }
 
 // The name earlier versions gave the copy: only "/", "\" and NUL were replaced, nothing was
@@ -167,8 +172,9 @@ QString EarlierCopyFilePath(const QString& address, const QString& firstName)
             .replace(QLatin1Char('\\'), QLatin1Char('_'))
             .replace(QChar(0), QLatin1Char('_'));
     };
-    return ProgramFolder() + QStringLiteral("/daten/emails/") + Today().toString(QStringLiteral("yyyy")) +
-           QLatin1Char('_') + part(address) + QLatin1Char('_') + part(firstName) + QStringLiteral(".eml");
+    return ProgramFolder() + QStringLiteral("/daten/emails/") +
+           ReminderDay().toString(QStringLiteral("yyyy")) + QLatin1Char('_') + part(address) +
+           QLatin1Char('_') + part(firstName) + QStringLiteral(".eml");
 }
 
 bool GreetingSentThisYear(const QString& address, const QString& firstName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -105,7 +106,9 @@ QString FillPlaceholders(const QString& text);
 // and first name are shortened from their ends, and "~" with a short hash of the full address
 // and first name keeps different persons apart.
 QString CopyFileName(const QString& year, const QString& address, const QString& firstName);
-// program folder/daten/emails/ + CopyFileName, the year from today's date.
+// The day a reminder belongs to: the day its check run started on (ReminderDate), else today.
+QDate ReminderDay();
+// program folder/daten/emails/ + CopyFileName, the year of ReminderDay.
 QString CopyFilePath(const QString& address, const QString& firstName);
 // Whether this year's greeting to the person has been sent: its copy exists under the name
 // above or under the one earlier versions gave it.

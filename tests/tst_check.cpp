@@ -48,6 +48,12 @@ private slots:
     void countLineFollowsTheGrids();
     void leadTimeChangedDuringARunCountsForLaterPersons();
     void pipeInPlaceOfTheUpcomingFileDoesNotHoldTheRun();
+    void semicolonInANameStaysInTheName_data();
+    void semicolonInANameStaysInTheName();
+    void negativeLeadTimeWarnsNobody_data();
+    void negativeLeadTimeWarnsNobody();
+    void headingFollowsTheYearOfTheLatestCheck();
+    void listChangedDuringARunIsListedAtItsEnd();
 
 private:
     void run(const QDate& today, const QStringList& list, const QString& leadTime = "2");
@@ -375,7 +381,7 @@ void CheckTest::countLineFollowsTheGrids()
     prompt.answers = {MsgAnswer::Yes};
     form.Grid1->SetCurrentRow(1);
     form.Coolbar1_ButtonClick("loeschen");
-    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 2"));
+    QVERIFY(countLine("Tovalineroe: 1 - In 2026: 1"));
     form.ueberpr_Click();
     QVERIFY(countLine("Tovalineroe: 1 - In 2026: 1"));
     // A run that fails keeps the coming birthdays, and the line still names them.
@@ -386,7 +392,7 @@ void CheckTest::countLineFollowsTheGrids()
     fixture_->folder->setSetting(Settings::LeadTimeDays, "2");
     prompt.answers = {MsgAnswer::Yes};
     form.Coolbar1_ButtonMenuClick(1, "alle_loeschen");
-    QVERIFY(countLine("Tovalineroe: 0 - In 2026: 1"));
+    QVERIFY(countLine("Tovalineroe: 0 - In 2026: 0"));
     form.ueberpr_Click();
     QVERIFY(countLine("Tovalineroe: 0 - In 2026: 0"));
     QCOMPARE(prompt.messages.size(), 3);
@@ -419,6 +425,111 @@ void CheckTest::pipeInPlaceOfTheUpcomingFileDoesNotHoldTheRun()
     QVERIFY(QFileInfo(upcoming).isFile());
     QCOMPARE(fixture_->upcomingLines(), QStringList{"Bald Da   (wird 46);2"});
     QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void CheckTest::semicolonInANameStaysInTheName_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addRow("in the last name") << "Anna"
+                                      << "Ober;Unter";
+    QTest::addRow("in the first name") << "An;na"
+                                       << "Meier";
+    QTest::addRow("several, at the ends") << ";A;"
+                                          << "B;;";
+}
+
+void CheckTest::semicolonInANameStaysInTheName()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    run(QDate(2026, 1, 30), {person("Zehn", "Tage", "09.02.1980"), person(first, last, "01.02.1990"),
+                             person("Drei", "Tage", "02.02.1980")});
+    const QString name = first + " " + last + "   (wird 36)";
+    QCOMPARE(fixture_->upcomingLines(),
+             (QStringList{"Zehn Tage   (wird 46);10", name + ";2", "Drei Tage   (wird 46);3"}));
+    Grid* grid = fixture_->form().Grid2;
+    QCOMPARE(grid->RowCount(), 3);
+    QCOMPARE(grid->Cell(1, 1), name);
+    QCOMPARE(grid->Cell(1, 2), QStringLiteral("2"));
+    QCOMPARE(grid->Cell(2, 2), QStringLiteral("3"));
+    QCOMPARE(grid->Cell(3, 2), QStringLiteral("10"));
+}
+
+void CheckTest::negativeLeadTimeWarnsNobody_data()
+{
+    QTest::addColumn<QString>("leadTime");
+    QTest::addRow("-5") << "-5";
+    QTest::addRow("-1") << "-1";
+    QTest::addRow("-364, the first day of the year") << "-364";
+    QTest::addRow("as the file writes numbers") << " -5 ";
+}
+
+void CheckTest::negativeLeadTimeWarnsNobody()
+{
+    QFETCH(QString, leadTime);
+    fixture_->seams->tray.trayAvailable = false;
+    fixture_->seams->notifier.serviceAvailable = false;
+    run(QDate(2026, 12, 31),
+        {person("Fuenf", "Vorbei", "26.12.1980"), person("Gestern", "Vorbei", "30.12.1980"),
+         person("Neujahr", "Vorbei", "01.01.1980"), person("Heute", "Da", "31.12.1980")},
+        leadTime);
+    QVERIFY(fixture_->seams->tray.balloons.isEmpty());
+    QVERIFY(fixture_->seams->notifier.attempts.isEmpty());
+    QVERIFY(!Forms::Loaded<vorwarnung1>());
+    // Today's birthday is reminded of as ever.
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QVERIFY(fixture_->upcomingLines().isEmpty());
+    QVERIFY(fixture_->seams->prompt.messages.isEmpty());
+}
+
+void CheckTest::headingFollowsTheYearOfTheLatestCheck()
+{
+    const QString heading = "Hier sehen Sie eine Liste der noch im Jahr %1 anstehenden Tovalineroe.";
+    run(QDate(2026, 12, 31), {person("Zwei", "Januar", "02.01.1990"), person("Mitte", "Juni", "15.06.1990")});
+    Form1& form = fixture_->form();
+    QCOMPARE(form.Label2->text(), heading.arg(2026));
+    QCOMPARE(form.Grid2->RowCount(), 0);
+    QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 0"));
+
+    // "Dauerprüfung" runs the next check on New Year's Day.
+    fixture_->seams->clock.set(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 1)));
+    form.Check_Pruefung->setChecked(true);
+    form.ApplyContinuousCheck();
+    form.xpProgress1->setValue(form.xpProgress1->maximum());
+    form.Timer1_Timer();
+    QCOMPARE(fixture_->upcomingLines(),
+             (QStringList{"Zwei Januar   (wird 37);1", "Mitte Juni   (wird 37);165"}));
+    QCOMPARE(form.Label2->text(), heading.arg(2027));
+    for (QLabel* label : form.Label4)
+        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 2 - In 2027: 2"));
+    QCOMPARE(form.Label5->text(),
+             QStringLiteral("Letzte Überprüfung der Tovalineroe am 01.01.2027 um 00:00:01 Uhr"));
+
+    // A run that fails keeps the rows, and the heading and count line with them.
+    fixture_->seams->clock.set(QDateTime(QDate(2027, 1, 2), QTime(9, 0, 0)));
+    fixture_->folder->setSetting(Settings::LeadTimeDays, "");
+    form.ueberpr_Click();
+    QCOMPARE(fixture_->seams->prompt.messages.size(), 1);
+    QCOMPARE(form.Label2->text(), heading.arg(2027));
+    QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2027: 2"));
+}
+
+void CheckTest::listChangedDuringARunIsListedAtItsEnd()
+{
+    Form1& form = fixture_->form();
+    // A person is deleted while today's reminder window is open.
+    fixture_->duringReminder = [&] {
+        fixture_->seams->prompt.answers = {MsgAnswer::Yes};
+        form.Grid1->SetCurrentRow(3);
+        form.Coolbar1_ButtonClick("loeschen");
+    };
+    run(QDate(2026, 4, 1), {person("Hand", "Werk", "01.04.1980"), person("Bald", "Da", "03.04.1980"),
+                            person("Spaet", "Er", "06.04.1980")});
+    QCOMPARE(fixture_->upcomingLines(), QStringList{"Bald Da   (wird 46);2"});
+    QCOMPARE(form.Grid2->RowCount(), 1);
+    QCOMPARE(form.Grid2->Cell(1, 1), QStringLiteral("Bald Da   (wird 46)"));
+    QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 1"));
 }
 
 QTEST_MAIN(CheckTest)

@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <algorithm>
 #include <functional>
 
 namespace
@@ -99,6 +100,8 @@ private slots:
     void deleteOne();
     void deleteAll_data();
     void deleteAll();
+    void comingBirthdaysFollowTheChange_data();
+    void comingBirthdaysFollowTheChange();
     void editorButtonOpensTheOwnGreeting_data();
     void editorButtonOpensTheOwnGreeting();
     void tabFollowsTheFieldsOnScreen();
@@ -281,7 +284,7 @@ void EntryFormTest::newThenCloseKeepsTheList()
              QByteArray("Anna~Meier~01.02.1980~0~1~~~~~\r\nBert~Abel~01.03.1975~0~1~<p>Gru\xDF</p>"
                         "~Weg 1~12345~Ort~\r\n"));
     for (QLabel* label : form.Label4)
-        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 0"));
+        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 2"));
     QVERIFY(prompt().messages.isEmpty());
 }
 
@@ -299,7 +302,7 @@ void EntryFormTest::createWithEmptyFields()
     QCOMPARE(listFileLines().size(), 3);
     QCOMPARE(listFileLines().first(), QStringLiteral("~~~0~0~~~~~"));
     for (QLabel* label : form.Label4)
-        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 3 - In 2026: 0"));
+        QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 3 - In 2026: 2"));
 }
 
 void EntryFormTest::createStoresEveryField()
@@ -381,8 +384,7 @@ void EntryFormTest::changeWritesTheSelectedRow()
             .join('~');
     QCOMPARE(listFileLines(), (QStringList{person("Anna", "Meier", "01.02.1980"), changed}));
     QCOMPARE(form.Grid1->RowCount(), 2);
-    // A change leaves the count line alone.
-    QCOMPARE(form.Label4[2]->text(), QStringLiteral("alt"));
+    QCOMPARE(form.Label4[2]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 2"));
 }
 
 void EntryFormTest::changeOnAnEmptyListOpensNothing()
@@ -638,7 +640,7 @@ void EntryFormTest::deleteOne()
     QCOMPARE(form.Grid1->RowCount(), remaining.size());
     if (answer == MsgAnswer::Yes) {
         QCOMPARE(listFileLines(), remaining);
-        QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 0"));
+        QCOMPARE(form.Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 2"));
     } else {
         QCOMPARE(listFileBytes(), before);
         QCOMPARE(form.Label4[0]->text(), QStringLiteral("alt"));
@@ -685,6 +687,66 @@ void EntryFormTest::deleteAll()
         QCOMPARE(form.Grid1->RowCount(), rows);
         QCOMPARE(listFileBytes(), before);
     }
+}
+
+void EntryFormTest::comingBirthdaysFollowTheChange_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("upcoming");
+    // On 30 January 2026: Heute's birthday is today, Anna's two days ahead (the lead time), Bert's
+    // in a month; Bert is selected.
+    QTest::addRow("Neu") << "neu"
+                         << QStringList{"Cleo Neu   (wird 26);5", "Anna Meier   (wird 46);2",
+                                        "Bert Abel   (wird 51);30"};
+    QTest::addRow("Ändern") << "aendern"
+                            << QStringList{"Anna Meier   (wird 46);2", "Bert Abel   (wird 51);10"};
+    QTest::addRow("Löschen") << "loeschen" << QStringList{"Anna Meier   (wird 46);2"};
+}
+
+void EntryFormTest::comingBirthdaysFollowTheChange()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, upcoming);
+    Form1& form = loadList({person("Heute", "Da", "30.01.1970"), person("Anna", "Meier", "01.02.1980"),
+                            person("Bert", "Abel", "01.03.1975")});
+    form.ueberpr_Click();
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QCOMPARE(fixture_->seams->tray.balloons.size(), 1);
+    form.Grid1->SetCurrentRow(3);
+    prompt().answers = {MsgAnswer::Yes};
+    whileEntryFormOpen(
+        [](neuer_tov& entry) {
+            if (entry.Command1->isVisible()) {
+                entry.sevText1[0]->SetText("Cleo");
+                entry.sevText1[1]->SetText("Neu");
+                entry.sevText1[2]->SetText("04.02.2000");
+                entry.Command1->click();
+            } else {
+                entry.sevText1[2]->SetText("09.02.1975");
+                entry.Command2->click();
+            }
+        },
+        [&] { form.Coolbar1_ButtonClick(button); });
+
+    // The file in list order, the grid nearest first, the count line after both.
+    QCOMPARE(
+        SplitLinesAtCr(DecodeCp1252(fixture_->folder->readBytes(fixture_->folder->data("demnaechst.dat")))),
+        upcoming);
+    QStringList nearestFirst = upcoming;
+    std::sort(nearestFirst.begin(), nearestFirst.end(), [](const QString& a, const QString& b) {
+        return a.section(';', -1).toInt() < b.section(';', -1).toInt();
+    });
+    QStringList grid;
+    for (int i = 1; i <= form.Grid2->RowCount(); ++i)
+        grid << form.Grid2->Cell(i, 1) + ";" + form.Grid2->Cell(i, 2);
+    QCOMPARE(grid, nearestFirst);
+    for (QLabel* label : form.Label4)
+        QCOMPARE(
+            label->text(),
+            QStringLiteral("Tovalineroe: %1 - In 2026: %2").arg(form.Grid1->RowCount()).arg(upcoming.size()));
+    // Only a check reminds and warns.
+    QCOMPARE(fixture_->reminders.size(), 1);
+    QCOMPARE(fixture_->seams->tray.balloons.size(), 1);
 }
 
 void EntryFormTest::editorButtonOpensTheOwnGreeting_data()

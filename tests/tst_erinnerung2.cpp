@@ -1,6 +1,7 @@
 #include "app/reminders.h"
 #include "common/forms.h"
 #include "common/globale_variablen.h"
+#include "greetings/erinnerung1.h"
 #include "greetings/erinnerung2.h"
 #include "greetings/frmlog.h"
 #include "greetings/greetingsender.h"
@@ -11,6 +12,7 @@
 #include "support/programfolderfixture.h"
 #include "support/smtpserver.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
@@ -54,6 +56,16 @@ void setAccount(const ProgramFolderFixture& folder)
     folder.setSetting(Settings::SmtpServer, QStringLiteral("127.0.0.1"));
     folder.setSetting(Settings::GreetingSubject, QStringLiteral("Alles Gute"));
     folder.setSetting(Settings::ReminderSoundFile, QStringLiteral("/nirgends/ton.wav"));
+}
+
+// A check opens the real reminder windows; the automatic one closes itself one second after it
+// opened.
+void useRealWindowsClosingAfterOneSecond(FormFixture& fixture)
+{
+    SetReminderWindowOpener({});
+    setAccount(*fixture.folder);
+    fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
+    fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
 }
 
 struct Sample {
@@ -470,10 +482,7 @@ private slots:
     void birthdayCheckSendsOneGreetingAYear()
     {
         FormFixture fixture;
-        SetReminderWindowOpener({});
-        setAccount(*fixture.folder);
-        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
-        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        useRealWindowsClosingAfterOneSecond(fixture);
         fixture.writeList({QStringList{"Anna", "Muster", "30.01.1980", "1", "1", "", "Hauptstraße 1", "10115",
                                        "Berlin", "anna@example.org"}
                                .join('~')});
@@ -508,10 +517,7 @@ private slots:
     void twoBirthdaysTodayGreetInTurn()
     {
         FormFixture fixture;
-        SetReminderWindowOpener({});
-        setAccount(*fixture.folder);
-        fixture.folder->setSetting(Settings::AutoCloseEnabled, QStringLiteral(" 1 "));
-        fixture.folder->setSetting(Settings::AutoCloseSeconds, QStringLiteral("1"));
+        useRealWindowsClosingAfterOneSecond(fixture);
         fixture.writeList(
             {QStringList{"Anna", "Muster", "30.01.1980", "1", "1", "", "", "", "", "anna@example.org"}.join(
                  '~'),
@@ -531,6 +537,65 @@ private slots:
         QVERIFY(SmtpServer::HtmlPart(server.messages()[1]).contains("Lieber Bert!"));
         QVERIFY(QFile::exists(fixture.folder->data("emails/2026_anna@example.org_Anna.eml")));
         QVERIFY(QFile::exists(fixture.folder->data("emails/2026_bert@example.org_Bert.eml")));
+        QVERIFY(fixture.seams->prompt.messages.isEmpty());
+    }
+
+    // A run started at 23:59:58 on 31 December whose first reminder is closed after midnight: the
+    // second person's window opens in the new year, but age and copy belong to the run's day.
+    void checkAcrossMidnightKeepsTheRunsDay()
+    {
+        FormFixture fixture;
+        useRealWindowsClosingAfterOneSecond(fixture);
+        fixture.writeList(
+            {QStringList{"Hand", "Werk", "31.12.1980", "0", "1", "", "", "", "", "hand@example.org"}.join(
+                 '~'),
+             QStringList{"Bert", "Beispiel", "31.12.1990", "1", "1", "", "", "", "", "bert@example.org"}.join(
+                 '~')});
+        SmtpServer server;
+        QVERIFY(server.start({}));
+        SmtpControl::SetPortOverrideForTests(server.port());
+        fixture.seams->clock.set(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58)));
+        Form1& form = fixture.form();
+        form.LoadBirthdayList();
+
+        QString manualName;
+        QString automaticName;
+        QTimer look;
+        connect(&look, &QTimer::timeout, this, [&] {
+            if (erinnerung1* manual = Forms::Loaded<erinnerung1>(); manual && manual->isVisible()) {
+                manualName = manual->Label1->text();
+                fixture.seams->clock.set(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 3)));
+                manual->Command3->click();
+            } else if (erinnerung2* automatic = Forms::Loaded<erinnerung2>();
+                       automatic && automatic->isVisible()) {
+                automaticName = automatic->Label1->text();
+            }
+        });
+        look.start(20);
+        form.ueberpr_Click();
+        look.stop();
+        FlushDeletedWindows();
+
+        QCOMPARE(manualName, QStringLiteral("Hand Werk (46)"));
+        QCOMPARE(automaticName, QStringLiteral("Bert Beispiel (36)"));
+        QCOMPARE(server.messages().size(), 1);
+        const QDir emails(fixture.folder->data("emails"));
+        QCOMPARE(emails.entryList({"*.eml"}), QStringList{"2026_bert@example.org_Bert.eml"});
+        QCOMPARE(form.Label2->text(),
+                 QStringLiteral("Hier sehen Sie eine Liste der noch im Jahr 2026 anstehenden Tovalineroe."));
+        QCOMPARE(form.Label5->text(),
+                 QStringLiteral("Letzte Überprüfung der Tovalineroe am 31.12.2026 um 23:59:58 Uhr"));
+
+        // A year later the greeting goes out again.
+        fixture.seams->clock.set(QDateTime(QDate(2027, 12, 31), QTime(10, 0, 0)));
+        look.start(20);
+        form.ueberpr_Click();
+        look.stop();
+        FlushDeletedWindows();
+        QCOMPARE(automaticName, QStringLiteral("Bert Beispiel (37)"));
+        QCOMPARE(server.messages().size(), 2);
+        QCOMPARE(emails.entryList({"*.eml"}),
+                 (QStringList{"2026_bert@example.org_Bert.eml", "2027_bert@example.org_Bert.eml"}));
         QVERIFY(fixture.seams->prompt.messages.isEmpty());
     }
 };

@@ -209,6 +209,12 @@ void ImportTest::importReplacesTheList()
     QCOMPARE(boxes[0].icon, MsgIcon::Exclamation);
     QCOMPARE(fixture_->programEnds, programEnds);
     QVERIFY(!IsBusyPointerShown());
+    // The coming birthdays are those of the imported list; Anna's, two days ahead, brings no balloon.
+    QCOMPARE(fixture_->upcomingLines(),
+             (QStringList{"Anna Muster   (wird 46);2", "Bert Abel   (wird 51);153"}));
+    QCOMPARE(fixture_->form().Grid2->Cell(1, 1), QStringLiteral("Anna Muster   (wird 46)"));
+    QCOMPARE(fixture_->form().Label4[0]->text(), QStringLiteral("Tovalineroe: 2 - In 2026: 2"));
+    QVERIFY(fixture_->seams->tray.balloons.isEmpty());
     if (programEnds)
         return;
 

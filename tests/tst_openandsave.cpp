@@ -313,24 +313,28 @@ void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("listFile");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("upcoming");
     QTest::addRow("1.2.1980 comes back as 01.02.1980")
         << QByteArray("Neu~Eins~1.2.1980~1~0~~~~~a@b.de\r\n")
-        << QByteArray("Neu~Eins~01.02.1980~1~0~~~~~a@b.de\r\n") << "andere.dat";
+        << QByteArray("Neu~Eins~01.02.1980~1~0~~~~~a@b.de\r\n") << "andere.dat"
+        << QStringList{"Neu Eins   (wird 46);2"};
     QTest::addRow("three lines, no end at the last, from a .txt")
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~")
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~\r\n")
-        << "liste.txt";
+        << "liste.txt" << QStringList();
     QTest::addRow("an empty line stays a row, a file without a dot")
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n")
-        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n") << "liste";
-    QTest::addRow("empty file, empty list") << QByteArray() << QByteArray() << "leer.dat";
+        << QByteArray("A~A~01.01.1990~0~0~~~~~\r\n\r\nC~C~03.01.1990~0~0~~~~~\r\n") << "liste"
+        << QStringList();
+    QTest::addRow("empty file, empty list") << QByteArray() << QByteArray() << "leer.dat" << QStringList();
     QTest::addRow("LF alone ends each line, as a Linux editor saves it")
         << QByteArray("A~A~1.1.1990~0~0~~~~~\nB~B~02.01.1990~0~0~~~~~\nC~C~03.01.1990~0~0~~~~~\n")
         << QByteArray("A~A~01.01.1990~0~0~~~~~\r\nB~B~02.01.1990~0~0~~~~~\r\nC~C~03.01.1990~0~0~~~~~\r\n")
-        << "linux.dat";
+        << "linux.dat" << QStringList();
     QTest::addRow("a \";\" in a name of this program's list")
         << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n")
-        << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n") << "semikolon.dat";
+        << QByteArray("Anna;Lena~Meier~01.02.1980~0~0~~~~~\r\n") << "semikolon.dat"
+        << QStringList{"Anna;Lena Meier   (wird 46);2"};
 }
 
 void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile()
@@ -338,6 +342,7 @@ void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile()
     QFETCH(QByteArray, file);
     QFETCH(QByteArray, listFile);
     QFETCH(QString, name);
+    QFETCH(QStringList, upcoming);
     QByteArray fifty;
     for (int i = 0; i < 50; ++i)
         fifty += "Alt~Person~01.01.1990~0~0~~~~~\r\n";
@@ -351,8 +356,12 @@ void OpenAndSaveTest::openReplacesTheListAndRewritesItsFile()
     QCOMPARE(this->listFile(), listFile);
     QCOMPARE(form.Grid1->RowCount(), static_cast<int>(listFile.count("\r\n")));
     QCOMPARE(form.Grid1->CurrentRow(), form.Grid1->RowCount() > 0 ? 1 : 0);
-    QCOMPARE(form.Label4[0]->text(),
-             QStringLiteral("Tovalineroe: %1 - In 2026: 0").arg(form.Grid1->RowCount()));
+    // The coming birthdays are those of the opened list.
+    QCOMPARE(fixture_->upcomingLines(), upcoming);
+    QCOMPARE(form.Grid2->RowCount(), upcoming.size());
+    QCOMPARE(
+        form.Label4[0]->text(),
+        QStringLiteral("Tovalineroe: %1 - In 2026: %2").arg(form.Grid1->RowCount()).arg(upcoming.size()));
     QVERIFY(!open.Label3->isHidden());
     QVERIFY(prompt().messages.isEmpty());
 }
@@ -800,7 +809,7 @@ void OpenAndSaveTest::menuOpensTheWindowsModally()
     if (window == "oeffnen1") {
         QCOMPARE(form.Grid1->RowCount(), 1);
         for (QLabel* label : form.Label4)
-            QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 1 - In 2026: 0"));
+            QCOMPARE(label->text(), QStringLiteral("Tovalineroe: 1 - In 2026: 1"));
     } else {
         QCOMPARE(fixture_->folder->readBytes(file), ThreePersons);
         QCOMPARE(form.Label4[0]->text(), QStringLiteral("alt"));
