@@ -7,6 +7,7 @@
 #include "common/forms.h"
 #include "common/grid.h"
 #include "common/mousepointer.h"
+#include "common/programicon.h"
 #include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/sevtext.h"
@@ -139,8 +140,7 @@ void Form1::BuildToolbar()
     Coolbar1->AddButton("aendern", "Ändern",
                         toolbarIcon(look, "document-edit", QStyle::SP_FileDialogDetailedView),
                         "Eintrag ändern");
-    Coolbar1->AddButton("drucken", QString(), toolbarIcon(look, "document-print", QStyle::SP_ComputerIcon),
-                        "Alle Einträge drucken...");
+    Coolbar1->AddButton("drucken", QString(), PrinterIcon(), "Alle Einträge drucken...");
     Coolbar1->AddSeparator();
     Coolbar1->AddButton("loeschen", "Löschen", toolbarIcon(look, "edit-delete", QStyle::SP_TrashIcon),
                         "Eintrag löschen", "Vorsicht!");
