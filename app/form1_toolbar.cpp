@@ -241,6 +241,9 @@ void Form1::PrintBirthdayList()
     // Cancelling the print dialog prints nothing.
     if (!PromptSeam::get().setupPrinter(printer))
         return;
+    // A long list takes seconds: the dialog is gone from the screen and the hourglass shows before
+    // the first page is made.
+    ShowBusyPointerNow();
     QList<PrintedPerson> persons;
     const int count = Grid1->RowCount();
     for (int i = 1; i <= count; ++i) {
@@ -248,7 +251,6 @@ void Form1::PrintBirthdayList()
         persons.append(
             {row.GetCell("tov_vorname"), row.GetCell("tov_nachname"), row.GetCell("tov_tovalinero")});
     }
-    ShowBusyPointer();
     QString error;
     const bool printed = PrintPersonList(printer, persons, &error);
     ShowNormalPointer();

@@ -2,11 +2,20 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QWidget>
 
 void ShowBusyPointer()
 {
     if (!QApplication::overrideCursor())
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void ShowBusyPointerNow()
+{
+    ShowBusyPointer();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            window->repaint();
 }
 
 void ShowNormalPointer()

@@ -92,6 +92,24 @@ Word find(const QList<Word>& words, const QString& text)
     return Word{};
 }
 
+// Calls back at every paint of the watched window.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(std::function<void()> painted) : painted_(std::move(painted)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted_();
+        return false;
+    }
+
+private:
+    std::function<void()> painted_;
+};
+
 } // namespace
 
 class PrintTest : public QObject
@@ -107,6 +125,7 @@ private slots:
     void longFirstNamePushesTheLastNameDown();
     void longListGoesOnOnASecondPage();
     void cancelPrintsNothing();
+    void windowIsPaintedUnderTheHourglassBeforeThePages();
     void printerThatCannotStartSaysSo();
     void printButtonShowsThePrinter_data();
     void printButtonShowsThePrinter();
@@ -254,6 +273,27 @@ void PrintTest::cancelPrintsNothing()
     QCOMPARE(prompt().printDialogs, 1);
     QVERIFY(prompt().messages.isEmpty());
     QCOMPARE(QDir(fixture_->folder->folder()).entryList({"*.pdf"}, QDir::Files), QStringList());
+    QVERIFY(!IsBusyPointerShown());
+}
+
+// The print dialog has left the screen, and the window it covered is painted again under the
+// hourglass, before the first page is made: a long list takes seconds.
+void PrintTest::windowIsPaintedUnderTheHourglassBeforeThePages()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "02.03.1975")});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    prompt().printToPdf = pdf_;
+    QStringList paints;
+    PaintWatch watch([&] {
+        paints << QStringLiteral("%1 %2").arg(IsBusyPointerShown() ? "Sanduhr" : "Zeiger",
+                                              QFile::exists(pdf_) ? "gedruckt" : "vor dem Druck");
+    });
+    form.installEventFilter(&watch);
+    clickPrint();
+    form.removeEventFilter(&watch);
+    QVERIFY2(paints.contains("Sanduhr vor dem Druck"), qPrintable(paints.join(", ")));
+    QCOMPARE(printedLines(pdf_).size(), 1 + 1 + 2 * 2);
     QVERIFY(!IsBusyPointerShown());
 }
 
