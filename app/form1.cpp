@@ -41,6 +41,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), Timer1(new QTimer(this))
     Timer1->setInterval(0);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Check_Pruefung, &QCheckBox::clicked, this, &Form1::Check_Pruefung_Click);
+    // The bar keeps its room while hidden: the check box above it stays where the user clicked.
+    QSizePolicy barRoom = xpProgress1->sizePolicy();
+    barRoom.setRetainSizeWhenHidden(true);
+    xpProgress1->setSizePolicy(barRoom);
     BuildMenus();
     BuildToolbar();
     BuildTray();

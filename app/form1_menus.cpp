@@ -122,7 +122,9 @@ void Form1::BuildMenus()
     sevText2->Edit()->setAccessibleName("Name suchen");
     sevText2->Button()->setToolTip("Weitersuchen");
     sevText2->Button()->setAccessibleName("Weitersuchen");
-    connect(sevText2, &SevText::Change, this, &Form1::sevText2_Change);
+    // Only what the user types searches: the box emptied on entering or given back its
+    // placeholder on leaving must not move the selection (a deletion would then hit another row).
+    connect(sevText2->Edit(), &QLineEdit::textEdited, this, &Form1::sevText2_Change);
     connect(sevText2, &SevText::ButtonClick, this, &Form1::sevText2_ButtonClick);
     connect(sevText2, &SevText::GotFocus, this, &Form1::sevText2_GotFocus);
     connect(sevText2, &SevText::LostFocus, this, &Form1::sevText2_LostFocus);
@@ -213,6 +215,9 @@ void Form1::cop_Click()
 
 void Form1::sevText2_Change()
 {
+    // Nothing typed matches no one.
+    if (sevText2->Text().isEmpty())
+        return;
     ShowBusyPointer();
     const int found = Grid1->Find(sevText2->Text() + "*", LastNameColumn, 1);
     if (found > 0)

@@ -7,6 +7,7 @@
 #include "common/forms.h"
 #include "common/grid.h"
 #include "common/mousepointer.h"
+#include "common/programicon.h"
 #include "common/resize.h"
 #include "common/runtimeerror.h"
 #include "common/sevtext.h"
@@ -139,8 +140,7 @@ void Form1::BuildToolbar()
     Coolbar1->AddButton("aendern", "Ändern",
                         toolbarIcon(look, "document-edit", QStyle::SP_FileDialogDetailedView),
                         "Eintrag ändern");
-    Coolbar1->AddButton("drucken", QString(), toolbarIcon(look, "document-print", QStyle::SP_ComputerIcon),
-                        "Alle Einträge drucken...");
+    Coolbar1->AddButton("drucken", QString(), PrinterIcon(), "Alle Einträge drucken...");
     Coolbar1->AddSeparator();
     Coolbar1->AddButton("loeschen", "Löschen", toolbarIcon(look, "edit-delete", QStyle::SP_TrashIcon),
                         "Eintrag löschen", "Vorsicht!");
@@ -241,6 +241,9 @@ void Form1::PrintBirthdayList()
     // Cancelling the print dialog prints nothing.
     if (!PromptSeam::get().setupPrinter(printer))
         return;
+    // A long list takes seconds: the dialog is gone from the screen and the hourglass shows before
+    // the first page is made.
+    ShowBusyPointerNow();
     QList<PrintedPerson> persons;
     const int count = Grid1->RowCount();
     for (int i = 1; i <= count; ++i) {
@@ -248,7 +251,6 @@ void Form1::PrintBirthdayList()
         persons.append(
             {row.GetCell("tov_vorname"), row.GetCell("tov_nachname"), row.GetCell("tov_tovalinero")});
     }
-    ShowBusyPointer();
     QString error;
     const bool printed = PrintPersonList(printer, persons, &error);
     ShowNormalPointer();

@@ -8,9 +8,19 @@ static void loadResources()
     Q_INIT_RESOURCE(resources);
 }
 
-QIcon ProgramIcon()
+static QIcon resourceIcon(const QString& path)
 {
     static const bool loaded = (loadResources(), true);
     Q_UNUSED(loaded);
-    return QIcon(QStringLiteral(":/icons/tovalinero.xpm"));
+    return QIcon(path);
+}
+
+QIcon ProgramIcon()
+{
+    return resourceIcon(QStringLiteral(":/icons/tovalinero.xpm"));
+}
+
+QIcon PrinterIcon()
+{
+    return resourceIcon(QStringLiteral(":/icons/drucken.xpm"));
 }

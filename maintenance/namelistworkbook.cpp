@@ -6,6 +6,10 @@
 namespace
 {
 
+// The name a German spreadsheet program gives a new sheet; the program is German whatever the
+// desktop's language.
+constexpr const char* SheetName = "Tabelle1";
+
 const QStringList Headers = {QStringLiteral("Vorname"), QStringLiteral("Nachname"),
                              QStringLiteral("Tovalinero")};
 
@@ -49,7 +53,7 @@ bool WriteNameListWorkbook(const QString& path, const QList<QStringList>& people
                            QList<ShortenedCell>* shortened)
 {
     lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
-    lxw_worksheet* sheet = book ? workbook_add_worksheet(book, nullptr) : nullptr;
+    lxw_worksheet* sheet = book ? workbook_add_worksheet(book, SheetName) : nullptr;
     if (!sheet) {
         if (book)
             workbook_close(book);

@@ -2,18 +2,23 @@
 
 #include "common/forms.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRegularExpression>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QTreeView>
 #include <utility>
 
 namespace
@@ -47,6 +52,11 @@ private:
     QPointer<Dialog> dialog_;
 };
 
+// The columns of Qt's file dialog.
+constexpr int SizeColumn = 1;
+constexpr int TypeColumn = 2;
+constexpr int DateColumn = 3;
+
 // Qt's file dialog writes sizes and dates in the system's language; the program speaks German
 // whatever the desktop's locale says.
 class GermanFileColumns : public QIdentityProxyModel
@@ -67,15 +77,104 @@ public:
             return QIdentityProxyModel::data(index, role);
         return QLocale().formattedDataSize(files->size(source));
     }
-
-private:
-    static constexpr int SizeColumn = 1;
-    static constexpr int DateColumn = 3;
 };
 
 void speakGerman(QFileDialog& dialog)
 {
     dialog.setProxyModel(new GermanFileColumns(&dialog));
+}
+
+// Widens the dialog whenever the columns fitted to their contents make a row wider than the view
+// (a long file type), never past the screen, until the user sizes the dialog himself.
+class RowFitter : public QObject
+{
+public:
+    RowFitter(QFileDialog& dialog, QTreeView* tree) : QObject(&dialog), dialog_(dialog), tree_(tree)
+    {
+        expected_ = dialog.size();
+        dialog.installEventFilter(this);
+        connect(tree->header(), &QHeaderView::sectionResized, this, &RowFitter::fit, Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            QMetaObject::invokeMethod(this, &RowFitter::fit, Qt::QueuedConnection);
+        else if (event->type() == QEvent::Resize && dialog_.isVisible() &&
+                 static_cast<QResizeEvent*>(event)->size() != expected_)
+            byHand_ = true;
+        return false;
+    }
+
+private:
+    void fit()
+    {
+        const int missing = tree_->header()->length() - tree_->viewport()->width();
+        if (byHand_ || !dialog_.isVisible() || missing <= 0)
+            return;
+        int width = dialog_.width() + missing;
+        if (const QScreen* screen = dialog_.screen())
+            width = qMin(width, screen->availableGeometry().width());
+        if (width <= dialog_.width())
+            return;
+        expected_ = QSize(width, dialog_.height());
+        dialog_.resize(expected_);
+    }
+
+    QFileDialog& dialog_;
+    QTreeView* tree_;
+    QSize expected_;
+    bool byHand_ = false;
+};
+
+// Qt gives the size and type columns fixed widths too narrow for German ("Verzeichnis", "25,39
+// KiB"), and a wider dialog does not widen them: they follow their contents, and the dialog
+// opens wide enough for a folder's type and any size, and for the files it lists.
+void fitColumns(QFileDialog& dialog)
+{
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    const auto* files =
+        dialog.proxyModel() ? qobject_cast<QFileSystemModel*>(dialog.proxyModel()->sourceModel()) : nullptr;
+    if (!tree || !files)
+        return;
+    QHeaderView* header = tree->header();
+    const QFontMetrics metrics(tree->font());
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+    const auto room = [&](int column, const QStringList& texts) {
+        int width = header->sectionSizeHint(column);
+        for (const QString& text : texts)
+            width = qMax(width, metrics.horizontalAdvance(text) + margins);
+        return width;
+    };
+    QStringList sizes{QLocale().formattedDataSize(1023)};
+    for (qint64 unit = 1024; unit <= qint64(1024) * 1024 * 1024; unit *= 1024)
+        sizes << QLocale().formattedDataSize(unit * 1024 - 1);
+    const QString folderType = files->iconProvider()
+                                   ? files->iconProvider()->type(QFileInfo(dialog.directory().absolutePath()))
+                                   : QString();
+    int wider = 0;
+    for (const auto& [column, width] : {std::pair{SizeColumn, room(SizeColumn, sizes)},
+                                        std::pair{TypeColumn, room(TypeColumn, {folderType})}}) {
+        wider += qMax(0, width - header->sectionSize(column));
+        header->resizeSection(column, width);
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    dialog.resize(dialog.width() + wider, dialog.height());
+    new RowFitter(dialog, tree);
+}
+
+// Qt's file dialog with the program's filter: each type described as the program words it, the
+// columns fitted.
+void prepare(QFileDialog& dialog, const QString& filter)
+{
+    speakGerman(dialog);
+    if (!filter.isEmpty()) {
+        // The patterns Qt matches stand in brackets of their own, which the dialog hides.
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setNameFilter(ToQtFilter(filter));
+    }
+    fitColumns(dialog);
 }
 
 QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
@@ -159,19 +258,22 @@ QString startPath(const FileRequest& request)
 
 QString ToQtFilter(const QString& filter)
 {
-    // "*.*" means every file, also one without a dot in its name.
-    static const QRegularExpression everyFile(QStringLiteral("(?<=[(\\s;])\\*\\.\\*(?=[)\\s;])"));
     const QStringList parts = filter.split('|');
-    QStringList pairs;
+    QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
         QString description = parts[i];
         if (!description.contains('('))
-            description += " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
-        pairs << description.replace(everyFile, QStringLiteral("*"));
+            description += " (" + patterns.join(' ') + ")";
+        // "*.*" means every file, also one without a dot in its name.
+        QStringList matching;
+        for (const QString& pattern : patterns)
+            matching << (pattern.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : pattern.trimmed());
+        entries << description + " (" + matching.join(' ') + ")";
     }
-    if (pairs.isEmpty() && !filter.isEmpty())
-        pairs << filter;
-    return pairs.join(";;");
+    if (entries.isEmpty() && !filter.isEmpty())
+        entries << filter;
+    return entries.join(";;");
 }
 
 // The program's texts break lines with CR, CR LF or LF; a message box breaks at LF only.
@@ -193,9 +295,8 @@ MsgAnswer QtPrompt::message(const MessageRequest& request)
 
 QString QtPrompt::openFile(const FileRequest& request)
 {
-    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request),
-                                    ToQtFilter(request.filter));
-    speakGerman(*dialog);
+    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request));
+    prepare(*dialog, request.filter);
     dialog->setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return QString();
@@ -204,9 +305,8 @@ QString QtPrompt::openFile(const FileRequest& request)
 
 QString QtPrompt::saveFile(const FileRequest& request)
 {
-    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request),
-                                    ToQtFilter(request.filter));
-    speakGerman(*dialog);
+    OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), request.title, startPath(request));
+    prepare(*dialog, request.filter);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     QString suffix = request.defaultExtension;
     dialog->setDefaultSuffix(suffix.startsWith('.') ? suffix.mid(1) : suffix);
@@ -218,7 +318,7 @@ QString QtPrompt::saveFile(const FileRequest& request)
 QString QtPrompt::chooseFolder(const QString& title, const QString& folder)
 {
     OwnedDialog<QFileDialog> dialog(QApplication::activeWindow(), title, folder);
-    speakGerman(*dialog);
+    prepare(*dialog, QString());
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())

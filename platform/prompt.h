@@ -71,5 +71,7 @@ using PromptSeam = Seam<Prompt, QtPrompt>;
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
                  const QString& title = ProgramTitle, std::optional<MsgAnswer> defaultAnswer = std::nullopt);
 
-// "Wave-Datei (*.wav)|*.wav" -> "Wave-Datei (*.wav)", pairs joined by ";;".
+// "Alle Dateien (*.*)|*.*" -> "Alle Dateien (*.*) (*)", pairs joined by ";;": the description as
+// the program words it, then in brackets of their own the patterns Qt matches ("*.*" matching
+// every file, also one without a dot), which the program's file dialogs hide.
 QString ToQtFilter(const QString& filter);

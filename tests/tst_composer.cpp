@@ -966,8 +966,8 @@ void ComposerTest::attachmentEditorAddsAndHandsBack()
     QCOMPARE(prompt().fileRequests.size(), 2);
     QCOMPARE(prompt().fileRequests[0].title, QStringLiteral("Anlage hinzufügen"));
     QCOMPARE(prompt().fileRequests[0].filter, QStringLiteral("alle Dateien (*.*)|*.*"));
-    // "*.*" shows every file, also those without a dot.
-    QCOMPARE(ToQtFilter(prompt().fileRequests[0].filter), QStringLiteral("alle Dateien (*)"));
+    // Shown as worded, "*.*" matches every file, also those without a dot.
+    QCOMPARE(ToQtFilter(prompt().fileRequests[0].filter), QStringLiteral("alle Dateien (*.*) (*)"));
 }
 
 // Closing the editor by its frame (or Esc) leaves the composer's list as it was.

@@ -39,6 +39,20 @@ print(json.dumps([[[c.value, c.data_type] for c in row] for row in sheet.iter_ro
     return QJsonDocument::fromJson(process.readAllStandardOutput()).array();
 }
 
+// The names of the workbook's sheets, in their order.
+QStringList sheetNames(const QString& path)
+{
+    const char* script = R"(
+import sys, openpyxl
+print("\n".join(openpyxl.load_workbook(sys.argv[1]).sheetnames))
+)";
+    QProcess process;
+    process.start("/usr/bin/python3", {"-c", script, path});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
 QJsonArray textRow(const QStringList& cells)
 {
     QJsonArray row;
@@ -59,6 +73,7 @@ private slots:
     void windowAtLoad();
     void workbookHoldsTheListAsText();
     void emptyListExportsTheHeader();
+    void sheetIsNamedInGerman();
     void overlongCellsAreCutAndNamed();
     void noSpreadsheetProgram();
     void workbookCannotBeWritten();
@@ -140,6 +155,15 @@ void ExportTest::workbookHoldsTheListAsText()
     QCOMPARE(office_.spreadsheetsOpened.size(), 2);
     QCOMPARE(office_.spreadsheetsOpened[1], temp_.filePath("Tovalinerosliste-2026-01-30-101530-2.xlsx"));
     QVERIFY(QFile::exists(path));
+}
+
+// One sheet, named as a German spreadsheet program names a new one; the tests run under C.UTF-8.
+void ExportTest::sheetIsNamedInGerman()
+{
+    fixture_->writeList({person("Anna", "Meier", "01.02.1980")});
+    QTest::mouseClick(open().Command1, Qt::LeftButton);
+    QCOMPARE(office_.spreadsheetsOpened.size(), 1);
+    QCOMPARE(sheetNames(office_.spreadsheetsOpened[0]), QStringList{"Tabelle1"});
 }
 
 void ExportTest::emptyListExportsTheHeader()

@@ -161,24 +161,42 @@ void HelpersTest::registryKeepsOneWindowAndUnloadsAll()
 void HelpersTest::dialogFilters_data()
 {
     QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("qtFilter");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("patterns");
     QTest::addRow("one type") << "Wave-Datei (*.wav)|*.wav"
-                              << "Wave-Datei (*.wav)";
+                              << "Wave-Datei (*.wav)"
+                              << "*.wav";
     QTest::addRow("every file, also without a dot") << "alle Dateien (*.*)|*.*"
-                                                    << "alle Dateien (*)";
+                                                    << "alle Dateien (*.*)"
+                                                    << "*";
     QTest::addRow("patterns added to the description") << "Listen|*.dat;*.*"
-                                                       << "Listen (*.dat *)";
+                                                       << "Listen (*.dat *.*)"
+                                                       << "*.dat *";
     QTest::addRow("two pairs") << "Text (*.txt)|*.txt|Alle (*.*)|*.*"
-                               << "Text (*.txt);;Alle (*)";
+                               << "Text (*.txt);;Alle (*.*)"
+                               << "*.txt;;*";
     QTest::addRow("a name with dots stays") << "Sicherung (*.dsi)|*.dsi"
-                                            << "Sicherung (*.dsi)";
+                                            << "Sicherung (*.dsi)"
+                                            << "*.dsi";
 }
 
+// Each type is shown as the program words it; the dialog, which hides the details, matches the
+// patterns in the last brackets.
 void HelpersTest::dialogFilters()
 {
     QFETCH(QString, filter);
-    QFETCH(QString, qtFilter);
-    QCOMPARE(ToQtFilter(filter), qtFilter);
+    QFETCH(QString, shown);
+    QFETCH(QString, patterns);
+    QStringList texts;
+    QStringList matched;
+    for (const QString& entry : ToQtFilter(filter).split(";;")) {
+        QVERIFY(entry.endsWith(')'));
+        const qsizetype open = entry.lastIndexOf(" (");
+        texts << entry.left(open);
+        matched << entry.mid(open + 2).chopped(1);
+    }
+    QCOMPARE(texts.join(";;"), shown);
+    QCOMPARE(matched.join(";;"), patterns);
 }
 
 // CTest runs the tests under C.UTF-8: what the program sets at its start must make it German.

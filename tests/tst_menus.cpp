@@ -1,5 +1,6 @@
 #include "support/formfixture.h"
 
+#include "common/coolbar.h"
 #include "common/forms.h"
 #include "common/htmled.h"
 #include "common/mousepointer.h"
@@ -64,6 +65,7 @@ private slots:
     void findAsYouType();
     void findNextHasNoWrapAround();
     void placeholderComesBackOnLeaving();
+    void clickIntoTheSearchBoxThenLoeschenDeletesTheSelectedPerson();
     void anotherWindowTakingTheFocusKeepsTheSearch();
 
 private:
@@ -339,6 +341,9 @@ void MenusTest::findAsYouType_data()
     QTest::addRow("case is ignored") << 1 << "abel" << 2;
     QTest::addRow("start of the name only") << 2 << "eier" << 2;
     QTest::addRow("no match keeps the selection") << 2 << "Z" << 2;
+    QTest::addRow("entering the box moves nothing") << 3 << "" << 3;
+    // "\b" stands for Backspace.
+    QTest::addRow("erasing what was typed keeps the row found") << 3 << "A\b" << 2;
 }
 
 void MenusTest::findAsYouType()
@@ -348,7 +353,19 @@ void MenusTest::findAsYouType()
     QFETCH(int, row);
     Form1& form = showList();
     form.Grid1->SetCurrentRow(selected);
-    form.sevText2->SetText(typed);
+    QLineEdit* edit = form.sevText2->Edit();
+    edit->setFocus(Qt::MouseFocusReason);
+    QString shown;
+    for (const QChar c : typed) {
+        if (c == '\b') {
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            shown.chop(1);
+        } else {
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            shown += c;
+        }
+    }
+    QCOMPARE(form.sevText2->Text(), shown);
     QCOMPARE(form.Grid1->CurrentRow(), row);
     QVERIFY(fixture_->seams->prompt.messages.isEmpty());
     QVERIFY(!IsBusyPointerShown());
@@ -393,6 +410,29 @@ void MenusTest::placeholderComesBackOnLeaving()
     QCOMPARE(box->Edit()->palette().color(QPalette::Text), grey);
     // Leaving put back the placeholder; the row found stays selected.
     QCOMPARE(form.Grid1->CurrentRow(), 2);
+}
+
+// Clicking into the search box empties it and searches nothing: "Löschen" then deletes the
+// person the user had selected.
+void MenusTest::clickIntoTheSearchBoxThenLoeschenDeletesTheSelectedPerson()
+{
+    Form1& form = showList();
+    form.Grid1->SetCurrentRow(3);
+    QTest::mouseClick(form.sevText2->Edit(), Qt::LeftButton);
+    QVERIFY(form.sevText2->Edit()->hasFocus());
+    QCOMPARE(form.sevText2->Text(), QString());
+    QCOMPARE(form.Grid1->CurrentRow(), 3);
+    fixture_->seams->prompt.answers = {MsgAnswer::Yes};
+    QTest::mouseClick(form.Coolbar1->Button("loeschen"), Qt::LeftButton);
+    QCOMPARE(fixture_->seams->prompt.texts(),
+             QStringList{"Sind Sie sicher, dass Sie diesen Eintrag löschen wollen?"});
+    QCOMPARE(fixture_->folder->readBytes(fixture_->folder->data("tovalinero.dat")),
+             QByteArray("Anna~Meier~01.06.1980~0~1~~~~~\r\nBert~Abel~02.07.1975~0~1~~~~~\r\n"));
+    // Leaving the box puts its placeholder back and still moves nothing.
+    form.Grid1->SetCurrentRow(1);
+    form.Grid1->setFocus();
+    QCOMPARE(form.sevText2->Text(), QStringLiteral("Name suchen..."));
+    QCOMPARE(form.Grid1->CurrentRow(), 1);
 }
 
 void MenusTest::anotherWindowTakingTheFocusKeepsTheSearch()

@@ -6,9 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -88,6 +92,24 @@ Word find(const QList<Word>& words, const QString& text)
     return Word{};
 }
 
+// Calls back at every paint of the watched window.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(std::function<void()> painted) : painted_(std::move(painted)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted_();
+        return false;
+    }
+
+private:
+    std::function<void()> painted_;
+};
+
 } // namespace
 
 class PrintTest : public QObject
@@ -103,7 +125,10 @@ private slots:
     void longFirstNamePushesTheLastNameDown();
     void longListGoesOnOnASecondPage();
     void cancelPrintsNothing();
+    void windowIsPaintedUnderTheHourglassBeforeThePages();
     void printerThatCannotStartSaysSo();
+    void printButtonShowsThePrinter_data();
+    void printButtonShowsThePrinter();
 
 private:
     Form1& loadList(const QStringList& lines);
@@ -251,6 +276,27 @@ void PrintTest::cancelPrintsNothing()
     QVERIFY(!IsBusyPointerShown());
 }
 
+// The print dialog has left the screen, and the window it covered is painted again under the
+// hourglass, before the first page is made: a long list takes seconds.
+void PrintTest::windowIsPaintedUnderTheHourglassBeforeThePages()
+{
+    Form1& form = loadList({person("Anna", "Meier", "01.02.1980"), person("Bert", "Abel", "02.03.1975")});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    prompt().printToPdf = pdf_;
+    QStringList paints;
+    PaintWatch watch([&] {
+        paints << QStringLiteral("%1 %2").arg(IsBusyPointerShown() ? "Sanduhr" : "Zeiger",
+                                              QFile::exists(pdf_) ? "gedruckt" : "vor dem Druck");
+    });
+    form.installEventFilter(&watch);
+    clickPrint();
+    form.removeEventFilter(&watch);
+    QVERIFY2(paints.contains("Sanduhr vor dem Druck"), qPrintable(paints.join(", ")));
+    QCOMPARE(printedLines(pdf_).size(), 1 + 1 + 2 * 2);
+    QVERIFY(!IsBusyPointerShown());
+}
+
 void PrintTest::printerThatCannotStartSaysSo()
 {
     loadList({person("Anna", "Meier", "01.02.1980")});
@@ -263,6 +309,50 @@ void PrintTest::printerThatCannotStartSaysSo()
     QCOMPARE(box.icon, MsgIcon::Critical);
     QVERIFY(!QFile::exists(prompt().printToPdf));
     QVERIFY(!IsBusyPointerShown());
+}
+
+void PrintTest::printButtonShowsThePrinter_data()
+{
+    QTest::addColumn<QString>("theme");
+    QTest::addRow("no icon theme") << QString();
+    QTest::addRow("a theme with a printer of its own") << "eigenes";
+}
+
+// The print button shows the program's own printer on every desktop, never Qt's computer.
+void PrintTest::printButtonShowsThePrinter()
+{
+    QFETCH(QString, theme);
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QTemporaryDir themes;
+    if (!theme.isEmpty()) {
+        QDir(themes.path()).mkpath(theme + "/24x24/devices");
+        QFile index(themes.filePath(theme + "/index.theme"));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=eigenes\nDirectories=24x24/devices\n\n"
+                    "[24x24/devices]\nSize=24\nType=Fixed\n");
+        index.close();
+        QImage other(24, 24, QImage::Format_ARGB32);
+        other.fill(Qt::blue);
+        QVERIFY(other.save(themes.filePath(theme + "/24x24/devices/document-print.png")));
+        QIcon::setThemeSearchPaths({themes.path()});
+    }
+    QIcon::setThemeName(theme);
+    // The toolbar is made with the main window.
+    fixture_.reset();
+    FlushDeletedWindows();
+    fixture_ = std::make_unique<FormFixture>();
+    const QIcon icon = fixture_->form().Coolbar1->Button("drucken")->icon();
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
+
+    const auto image = [](const QIcon& shown) {
+        return shown.pixmap(QSize(24, 24)).toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    const QImage printer = QImage(":/icons/drucken.xpm").convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(!printer.isNull());
+    QCOMPARE(image(icon), printer);
+    QVERIFY(image(icon) != image(fixture_->form().style()->standardIcon(QStyle::SP_ComputerIcon)));
 }
 
 QTEST_MAIN(PrintTest)

@@ -9,20 +9,24 @@
 
 #include <QAbstractProxyModel>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace
@@ -126,6 +130,7 @@ private slots:
     void dropDownListGoesWithItsWindow();
     void fileDialogWritesSizesAndDatesInGerman();
     void messageShowsItsTextAsItIs();
+    void openDialogShowsTheTypesAsWordedAndColumnsWhole();
 
 private:
     OwnerWindow& showOwner();
@@ -380,6 +385,82 @@ void PromptTest::messageShowsItsTextAsItIs()
     QVERIFY(during.acted);
     QCOMPARE(shown, QStringLiteral("<b>Fett</b> Herz &lt;3\nDora&lt;EMAIL&gt;"));
     QCOMPARE(format, Qt::PlainText);
+}
+
+// The open dialog of "Tovalinerosliste öffnen": its types read as the program words them, "Alle
+// Dateien (*.*)" lists also a file without a dot, and a folder's type and a file's size show
+// whole in a dialog wide enough for every column.
+void PromptTest::openDialogShowsTheTypesAsWordedAndColumnsWhole()
+{
+    UseGermanLocale();
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("Unterordner"));
+    for (const char* name : {"liste", "liste.txt"})
+        QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    QFile list(folder.filePath("liste.dat"));
+    QVERIFY(list.open(QIODevice::WriteOnly) && list.write(QByteArray(26000, 'x')) == 26000);
+    list.close();
+
+    QStringList types;
+    QStringList listedUnderAll;
+    QStringList cut;
+    int rowLength = 0;
+    int viewWidth = -1;
+    int stage = 0;
+    int polls = 0;
+    QtPrompt prompt;
+    WhileDialogRuns during([] {});
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* tree = dialog ? dialog->findChild<QTreeView*>("treeView") : nullptr;
+        auto* combo = dialog ? dialog->findChild<QComboBox*>("fileTypeCombo") : nullptr;
+        const auto* files =
+            dialog ? qobject_cast<QFileSystemModel*>(dialog->proxyModel()->sourceModel()) : nullptr;
+        if (!tree || !combo || !files)
+            return;
+        const auto row = [&](const char* name) {
+            return dialog->proxyModel()->mapFromSource(files->index(folder.filePath(name)));
+        };
+        if (stage == 0) {
+            if (!row("Unterordner").isValid() || !row("liste.dat").isValid() ||
+                row("liste.dat").siblingAtColumn(1).data().toString().isEmpty())
+                return;
+            // The dialog widens to its rows as they come.
+            if (tree->header()->length() > tree->viewport()->width() && ++polls < 50)
+                return;
+            for (int i = 0; i < combo->count(); ++i)
+                types << combo->itemText(i);
+            QStyleOptionViewItem option;
+            option.initFrom(tree);
+            for (const QModelIndex& cell :
+                 {row("Unterordner").siblingAtColumn(2), row("liste.dat").siblingAtColumn(1)})
+                if (tree->header()->sectionSize(cell.column()) <
+                    tree->itemDelegate()->sizeHint(option, cell).width())
+                    cut << cell.data().toString();
+            rowLength = tree->header()->length();
+            viewWidth = tree->viewport()->width();
+            // The third type, chosen from the keyboard.
+            combo->setFocus();
+            QTest::keyClick(combo, Qt::Key_Down);
+            QTest::keyClick(combo, Qt::Key_Down);
+            stage = 1;
+        } else if (row("liste").isValid() && row("liste.txt").isValid()) {
+            for (const char* name : {"liste", "liste.dat", "liste.txt"})
+                if (row(name).isValid())
+                    listedUnderAll << QString::fromLatin1(name);
+            dialog->reject();
+        }
+    });
+    reader.start(20);
+    prompt.openFile(FileRequest{
+        "Tovalinerosliste öffnen", folder.path(), QString(),
+        "Tovalinerosliste (*.dat)|*.dat|Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*", ".dat"});
+    reader.stop();
+    QCOMPARE(types, (QStringList{"Tovalinerosliste (*.dat)", "Textdateien (*.txt)", "Alle Dateien (*.*)"}));
+    QCOMPARE(cut, QStringList());
+    QVERIFY2(rowLength <= viewWidth, qPrintable(QStringLiteral("%1 > %2").arg(rowLength).arg(viewWidth)));
+    QCOMPARE(listedUnderAll, (QStringList{"liste", "liste.dat", "liste.txt"}));
 }
 
 QTEST_MAIN(PromptTest)

@@ -7,6 +7,7 @@
 #include "platform/programfolderlock.h"
 #include "settings/settingsfile.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
@@ -40,6 +41,8 @@ private slots:
     void countdownRunsTheCheckAfterTheInterval();
     void countdownOfARealTimer();
     void untickingStopsTheCountdown();
+    void checkBoxKeepsItsPlace_data();
+    void checkBoxKeepsItsPlace();
     void intervalThatIsNoNumberCountsAsAnHour_data();
     void intervalThatIsNoNumberCountsAsAnHour();
     void closingEndsTheProgramWithEveryWindow();
@@ -337,6 +340,41 @@ void StartupTest::untickingStopsTheCountdown()
     QCOMPARE(form.xpProgress1->maximum(), 3600);
     // The box is not written back.
     QCOMPARE(Settings::Read(Settings::ContinuousCheckEnabled), QStringLiteral(" 1 "));
+}
+
+void StartupTest::checkBoxKeepsItsPlace_data()
+{
+    QTest::addColumn<QString>("atStart");
+    QTest::addRow("off at start") << " 0 ";
+    QTest::addRow("on at start") << " 1 ";
+}
+
+// Ticking or unticking shows or hides the bar; a second click at the same spot still meets the box.
+void StartupTest::checkBoxKeepsItsPlace()
+{
+    QFETCH(QString, atStart);
+    fixture_->folder->setSetting(Settings::ContinuousCheckEnabled, atStart);
+    Form1& form = start();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCheckBox* box = form.Check_Pruefung;
+    const auto place = [&form, box] {
+        QCoreApplication::processEvents();
+        return QRect(box->mapTo(&form, QPoint(0, 0)), box->size());
+    };
+    const QRect before = place();
+    const bool barShown = form.xpProgress1->isVisible();
+    // On the box's square, at its left.
+    const QPoint spot(box->height() / 2, box->height() / 2);
+    QTest::mouseClick(box, Qt::LeftButton, {}, spot);
+    QCOMPARE(form.xpProgress1->isVisible(), !barShown);
+    QCOMPARE(place(), before);
+    QTest::mouseClick(box, Qt::LeftButton, {}, spot);
+    QCOMPARE(form.xpProgress1->isVisible(), barShown);
+    QCOMPARE(place(), before);
+    // The bar stays clear of the box.
+    form.xpProgress1->show();
+    QVERIFY(
+        !QRect(form.xpProgress1->mapTo(&form, QPoint(0, 0)), form.xpProgress1->size()).intersects(before));
 }
 
 void StartupTest::intervalThatIsNoNumberCountsAsAnHour_data()

@@ -24,10 +24,12 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMap>
 #include <QMenuBar>
 #include <QPushButton>
@@ -121,37 +123,55 @@ QString describe(const QWidget* widget)
              widget->parentWidget() ? widget->parentWidget()->objectName() : QString());
 }
 
+// A control that carries an access key in the window as it is shown, and whether the focus
+// stands on it: a button, a label's buddy, a group box's inside, a tab of a tab bar.
+struct KeyCarrier {
+    QString name;
+    std::function<bool(QWidget* focus)> reached;
+};
+
 // Who carries which access key in the window as it is shown: buttons, labels that lead to a
-// control, group boxes, tabs and the menu bar's menus.
-QMap<QKeySequence, QStringList> accessKeys(QWidget* window, QMap<QKeySequence, int>* pushButtons)
+// control, group boxes, tabs and the menu bar's menus (which never hold the focus).
+QMap<QKeySequence, QList<KeyCarrier>> accessKeyCarriers(QWidget* window)
 {
-    QMap<QKeySequence, QStringList> keys;
-    auto note = [&keys](const QString& text, const QString& who) {
+    QMap<QKeySequence, QList<KeyCarrier>> keys;
+    auto note = [&keys](const QString& text, const QString& who, std::function<bool(QWidget*)> reached) {
         const QKeySequence key = QKeySequence::mnemonic(text);
         if (!key.isEmpty())
-            keys[key] << who + " " + text;
+            keys[key].append(KeyCarrier{who + " " + text, std::move(reached)});
     };
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (child->window() != window || !child->isVisible() || !child->isEnabled())
             continue;
         if (auto* button = qobject_cast<QAbstractButton*>(child)) {
-            note(button->text(), describe(button));
-            if (qobject_cast<QPushButton*>(button) && !QKeySequence::mnemonic(button->text()).isEmpty())
-                (*pushButtons)[QKeySequence::mnemonic(button->text())]++;
+            note(button->text(), describe(button), [button](QWidget* focus) { return focus == button; });
         } else if (auto* label = qobject_cast<QLabel*>(child); label && label->buddy()) {
-            note(label->text(), describe(label));
+            QWidget* buddy = label->buddy();
+            note(label->text(), describe(label),
+                 [buddy](QWidget* focus) { return focus == buddy || buddy->isAncestorOf(focus); });
         } else if (auto* group = qobject_cast<QGroupBox*>(child)) {
-            note(group->title(), describe(group));
+            note(group->title(), describe(group),
+                 [group](QWidget* focus) { return focus == group || group->isAncestorOf(focus); });
         } else if (auto* tabs = qobject_cast<QTabBar*>(child)) {
             for (int i = 0; i < tabs->count(); ++i)
                 if (tabs->isTabEnabled(i))
-                    note(tabs->tabText(i), describe(tabs));
+                    note(tabs->tabText(i), describe(tabs),
+                         [tabs, i](QWidget* focus) { return focus == tabs && tabs->currentIndex() == i; });
         } else if (auto* bar = qobject_cast<QMenuBar*>(child)) {
             for (QAction* menu : bar->actions())
-                note(menu->text(), describe(bar));
+                note(menu->text(), describe(bar), [](QWidget*) { return false; });
         }
     }
     return keys;
+}
+
+// Counts every press of the window's buttons.
+void countPresses(QWidget* window, QObject* context, int* presses)
+{
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        QObject::connect(button, &QAbstractButton::pressed, context, [presses] { ++*presses; });
+        QObject::connect(button, &QAbstractButton::clicked, context, [presses] { ++*presses; });
+    }
 }
 
 } // namespace
@@ -176,11 +196,12 @@ private slots:
     void scaledWindowsOnlyEverGrow();
     void everyControlNamesItself_data() { addWindowRows(false); }
     void everyControlNamesItself();
-    void sharedAccessKeysLeadToOneButton_data() { addWindowRows(false); }
-    void sharedAccessKeysLeadToOneButton();
+    void sharedAccessKeysVisitEachControl_data() { addWindowRows(false); }
+    void sharedAccessKeysVisitEachControl();
     void returnPressesTheFocusedButton_data();
     void returnPressesTheFocusedButton();
-    void sharedAccessKeyPressesTheButton();
+    void distinctAccessKeysActAtOnce_data();
+    void distinctAccessKeysActAtOnce();
     void listColumnsShareTheWidth();
 
 private:
@@ -246,22 +267,56 @@ void WindowsTest::everyControlNamesItself()
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join("; ")));
 }
 
-void WindowsTest::sharedAccessKeysLeadToOneButton()
+// A key that several controls share presses none of them: each press moves the focus on to the
+// next of them, round and round, so every one of them is reached from the keyboard.
+void WindowsTest::sharedAccessKeysVisitEachControl()
 {
     QFETCH(int, kind);
     QWidget* window = windowKinds()[kind].get();
     window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    // Each page of a tab strip or page bar shows other controls: every page is looked at.
-    QStringList clashes;
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    int presses = 0;
+    QObject counter;
+    countPresses(window, &counter, &presses);
+    QStringList faults;
     auto check = [&] {
-        QMap<QKeySequence, int> pushButtons;
-        const QMap<QKeySequence, QStringList> keys = accessKeys(window, &pushButtons);
-        // Two push buttons with one key leave no single button to press: the key moves the
-        // focus between them, as on every desktop.
-        for (auto it = keys.begin(); it != keys.end(); ++it)
-            if (it.value().size() > 1 && !ButtonForKey(window, it.key()) && pushButtons.value(it.key()) < 2)
-                clashes << it.key().toString() + ": " + it.value().join(", ");
+        const QMap<QKeySequence, QList<KeyCarrier>> keys = accessKeyCarriers(window);
+        for (auto it = keys.begin(); it != keys.end(); ++it) {
+            const QList<KeyCarrier>& carriers = it.value();
+            if (carriers.size() < 2)
+                continue;
+            const QString key = it.key().toString();
+            QList<int> visited;
+            for (int press = 0; press <= carriers.size(); ++press) {
+                QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+                QTest::keyClick(target, Qt::Key(it.key()[0].key()), it.key()[0].keyboardModifiers());
+                QWidget* focus = QApplication::focusWidget();
+                QList<int> reached;
+                for (int i = 0; i < carriers.size(); ++i)
+                    if (focus && carriers[i].reached(focus))
+                        reached << i;
+                if (reached.size() != 1) {
+                    faults << key +
+                                  QStringLiteral(": press %1 reached %2 of ")
+                                      .arg(press + 1)
+                                      .arg(reached.size()) +
+                                  carriers.value(0).name + ", ...";
+                    break;
+                }
+                visited << reached.first();
+            }
+            // The press after the last comes back to the first.
+            if (visited.size() == carriers.size() + 1 &&
+                (QSet<int>(visited.begin(), visited.end() - 1).size() != carriers.size() ||
+                 visited.last() != visited.first()))
+                faults << key + ": not each control in turn";
+        }
+        if (presses > 0)
+            faults << QStringLiteral("%1 buttons pressed").arg(presses);
+        if (!window->isVisible() || QApplication::activePopupWidget())
+            faults << "the window closed or a menu opened";
+        presses = 0;
     };
     check();
     for (QStackedWidget* pages : window->findChildren<QStackedWidget*>()) {
@@ -276,8 +331,8 @@ void WindowsTest::sharedAccessKeysLeadToOneButton()
             check();
         }
     }
-    clashes.removeDuplicates();
-    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join("\n")));
+    faults.removeDuplicates();
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
 }
 
 void WindowsTest::returnPressesTheFocusedButton_data()
@@ -333,29 +388,79 @@ void WindowsTest::returnPressesTheFocusedButton()
     QCOMPARE(otherPressed, 1);
 }
 
-void WindowsTest::sharedAccessKeyPressesTheButton()
+void WindowsTest::distinctAccessKeysActAtOnce_data()
 {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QStringList>("after");
+    QTest::addRow("a button's key presses it")
+        << QKeySequence(Qt::ALT | Qt::Key_S) << QStringList{"gedrückt &Schließen"};
+    QTest::addRow("the other button's key presses that one")
+        << QKeySequence(Qt::ALT | Qt::Key_A) << QStringList{"gedrückt &Abbrechen"};
+    QTest::addRow("a tab's key shows it, the focus stays")
+        << QKeySequence(Qt::ALT | Qt::Key_Z) << QStringList{"Seite &Zweite, Fokus &Abbrechen"};
+    QTest::addRow("a label's key leads to its field")
+        << QKeySequence(Qt::ALT | Qt::Key_N) << QStringList{"Fokus Name"};
+    QTest::addRow("a check box's key ticks it")
+        << QKeySequence(Qt::ALT | Qt::Key_M) << QStringList{"gedrückt &Merken"};
+    QTest::addRow("one key after the other")
+        << QKeySequence(Qt::ALT | Qt::Key_Z, Qt::ALT | Qt::Key_E, Qt::ALT | Qt::Key_N)
+        << QStringList{"Seite &Zweite, Fokus &Abbrechen", "Seite &Erste, Fokus &Abbrechen", "Fokus Name"};
+}
+
+// In a window whose access keys are all distinct each key acts on its control at once.
+void WindowsTest::distinctAccessKeysActAtOnce()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QStringList, after);
     UseKeyboardConventions();
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* tabs = new QTabWidget(&window);
     tabs->addTab(new QWidget, "&Erste");
-    tabs->addTab(new QWidget, "&Sternzeichen");
+    tabs->addTab(new QWidget, "&Zweite");
     layout->addWidget(tabs);
-    auto* button = new QPushButton("&Schließen", &window);
-    layout->addWidget(button);
-    int pressed = 0;
-    connect(button, &QPushButton::clicked, this, [&pressed] { ++pressed; });
+    auto* caption = new QLabel("&Name:", &window);
+    auto* name = new QLineEdit(&window);
+    name->setAccessibleName("Name");
+    caption->setBuddy(name);
+    layout->addWidget(caption);
+    layout->addWidget(name);
+    QString pressed;
+    const auto add = [&](QAbstractButton* button) {
+        layout->addWidget(button);
+        connect(button, &QAbstractButton::clicked, this, [&pressed, button] { pressed = button->text(); });
+    };
+    add(new QCheckBox("&Merken", &window));
+    add(new QPushButton("&Schließen", &window));
+    auto* abbrechen = new QPushButton("&Abbrechen", &window);
+    add(abbrechen);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    for (int i = 1; i <= 2; ++i) {
-        QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
-        QCOMPARE(pressed, i);
-        QCOMPARE(tabs->currentIndex(), 0);
+    abbrechen->setFocus(Qt::TabFocusReason);
+    const QList<QAbstractButton*> buttons = window.findChildren<QAbstractButton*>();
+    const auto anyDown = [&buttons] {
+        return std::any_of(buttons.begin(), buttons.end(), [](QAbstractButton* b) { return b->isDown(); });
+    };
+    QStringList seen;
+    for (int i = 0; i < keys.count(); ++i) {
+        const int shown = tabs->currentIndex();
+        QTest::keyClick(QApplication::focusWidget(), keys[i].key(), keys[i].keyboardModifiers());
+        // A button shows itself pressed for a moment, then is clicked.
+        QTRY_VERIFY(!anyDown());
+        QWidget* focus = QApplication::focusWidget();
+        const QString focused =
+            "Fokus " + (qobject_cast<QAbstractButton*>(focus) ? qobject_cast<QAbstractButton*>(focus)->text()
+                                                              : focus->accessibleName());
+        if (!pressed.isEmpty())
+            seen << "gedrückt " + pressed;
+        else if (tabs->currentIndex() != shown)
+            seen << "Seite " + tabs->tabText(tabs->currentIndex()) + ", " + focused;
+        else
+            seen << focused;
+        pressed.clear();
     }
-    // A key of the tabs alone still picks its tab.
-    QCOMPARE(ButtonForKey(&window, QKeySequence::mnemonic("&Erste")), nullptr);
+    QCOMPARE(seen, after);
 }
 
 void WindowsTest::listColumnsShareTheWidth()
