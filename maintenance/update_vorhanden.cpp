@@ -29,6 +29,8 @@ update_vorhanden::update_vorhanden(QWidget* parent) : QDialog(parent)
     Label1->setWordWrap(true);
     updVersion = new QLabel(QStringLiteral("0.0.0"), this);
     updVersion->setObjectName("updVersion");
+    // The text comes from the download: shown as it stands, never as markup.
+    updVersion->setTextFormat(Qt::PlainText);
     QFont courier(QStringLiteral("Courier New"));
     courier.setStyleHint(QFont::TypeWriter);
     courier.setPointSize(12);
