@@ -10,6 +10,7 @@
 #include <QFontDialog>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QListView>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
@@ -17,6 +18,7 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSplitter>
 #include <QStyle>
 #include <QTreeView>
 #include <utility>
@@ -164,6 +166,25 @@ void fitColumns(QFileDialog& dialog)
     new RowFitter(dialog, tree);
 }
 
+// The places on the dialog's left ("Computer", the home folder) show whole: their pane opens as
+// wide as its widest entry, and the dialog grows by what the pane gained.
+void fitPlaces(QFileDialog& dialog)
+{
+    auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    if (!places || !splitter || splitter->count() < 2)
+        return;
+    const int needed = places->sizeHintForColumn(0) + 2 * places->frameWidth() +
+                       places->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, places);
+    QList<int> sizes = splitter->sizes();
+    if (sizes.size() < 2 || sizes[0] >= needed)
+        return;
+    const int wider = needed - sizes[0];
+    sizes[0] = needed;
+    splitter->setSizes(sizes);
+    dialog.resize(dialog.width() + wider, dialog.height());
+}
+
 // Qt's file dialog with the program's filter: each type described as the program words it, the
 // columns fitted.
 void prepare(QFileDialog& dialog, const QString& filter)
@@ -175,6 +196,7 @@ void prepare(QFileDialog& dialog, const QString& filter)
         dialog.setNameFilter(ToQtFilter(filter));
     }
     fitColumns(dialog);
+    fitPlaces(dialog);
 }
 
 QMessageBox::StandardButtons standardButtons(MsgButtons buttons)

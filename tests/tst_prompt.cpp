@@ -16,6 +16,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -440,6 +441,11 @@ void PromptTest::openDialogShowsTheTypesAsWordedAndColumnsWhole()
                     cut << cell.data().toString();
             rowLength = tree->header()->length();
             viewWidth = tree->viewport()->width();
+            if (auto* places = dialog->findChild<QListView*>("sidebar"))
+                for (int i = 0; i < places->model()->rowCount(); ++i)
+                    if (places->viewport()->width() <
+                        places->sizeHintForIndex(places->model()->index(i, 0)).width())
+                        cut << places->model()->index(i, 0).data().toString();
             // The third type, chosen from the keyboard.
             combo->setFocus();
             QTest::keyClick(combo, Qt::Key_Down);
