@@ -43,13 +43,6 @@ bool isReturn(const QKeyEvent* key)
            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
-bool opensDropDown(const QKeyEvent* key)
-{
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    return (key->key() == Qt::Key_Down && modifiers == Qt::AltModifier) ||
-           (key->key() == Qt::Key_F4 && modifiers == Qt::NoModifier);
-}
-
 // One of the controls that share an access key, and where the focus goes for it: the button
 // itself, the control a label leads to, the first control inside a group box, or the tab bar of
 // a tab, which then shows that tab.
@@ -201,7 +194,7 @@ private:
     static bool dropDownOfButton(QObject* watched, QKeyEvent* key)
     {
         auto* button = qobject_cast<QToolButton*>(watched);
-        if (!button || !button->menu() || !button->hasFocus() || !button->isEnabled() || !opensDropDown(key))
+        if (!button || !button->menu() || !button->hasFocus() || !button->isEnabled() || !OpensDropDown(key))
             return false;
         button->showMenu();
         return true;
@@ -238,5 +231,7 @@ void UseKeyboardConventions()
 
 bool OpensDropDown(const QKeyEvent* key)
 {
-    return opensDropDown(key);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    return (key->key() == Qt::Key_Down && modifiers == Qt::AltModifier) ||
+           (key->key() == Qt::Key_F4 && modifiers == Qt::NoModifier);
 }

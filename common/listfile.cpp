@@ -133,15 +133,14 @@ std::optional<QStringList> ReadListFileRows(const QString& path, QString* error,
     }
     if (source == ListSource::Written)
         return ListRows(*bytes);
-    QString problem;
-    auto rows = ChosenListRows(*bytes, &problem);
-    if (const auto freeEdition = rows ? FreeEditionListProblem(*bytes) : std::nullopt) {
-        rows.reset();
-        problem = *freeEdition;
-    }
-    if (!rows)
-        setReason(error, "Die Datei ist keine Tovalinerosliste: " + problem);
-    return rows;
+    // Both checks read the bytes alone, before a row is made of them.
+    auto problem = ListContentProblem(*bytes);
+    if (!problem)
+        problem = FreeEditionListProblem(*bytes);
+    if (!problem)
+        return ListRows(*bytes);
+    setReason(error, "Die Datei ist keine Tovalinerosliste: " + *problem);
+    return std::nullopt;
 }
 
 void AppendListFileLine(QByteArray& bytes, const QString& rowText)

@@ -82,14 +82,6 @@ bool IsCp1252Representable(QChar c)
     return byteOf(c).has_value();
 }
 
-std::optional<QChar> FirstUnrepresentable(const QString& text)
-{
-    for (const QChar c : text)
-        if (!IsCp1252Representable(c))
-            return c;
-    return std::nullopt;
-}
-
 QStringList UnrepresentableCharacters(const QString& text)
 {
     QStringList characters;

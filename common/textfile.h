@@ -10,8 +10,6 @@
 QString DecodeCp1252(const QByteArray& bytes);
 QByteArray EncodeCp1252(const QString& text);
 bool IsCp1252Representable(QChar c);
-// The first character of the text that Windows-1252 cannot store, if any.
-std::optional<QChar> FirstUnrepresentable(const QString& text);
 // Every character of the text that Windows-1252 cannot store, each once, in the order of its
 // first appearance; a character beyond U+FFFF is one entry of its two surrogates.
 QStringList UnrepresentableCharacters(const QString& text);
